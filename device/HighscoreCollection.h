@@ -1,0 +1,60 @@
+#pragma once
+
+#include "scores/HighscoreSource.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class IRapiDevice;
+
+// A path announced by a game under the program's own key on the handheld.
+struct Announcement {
+    std::int32_t kind = 0; // 1 new highscores file, 2 islands folder
+    std::string text;
+};
+
+// Game numbers: 0 unknown, 1 to 6 the maker's games, 20 to 27 the puzzle game's tables.
+inline constexpr std::int32_t kIslandsGameNumber = 1001;
+
+// The display name of a game number; "" for numbers the catalogue does not know.
+std::string DisplayNameForGame(std::int32_t game);
+
+// Everything found on the handheld, with the catalogue of supported games.
+class CHighscoreCollection {
+public:
+    explicit CHighscoreCollection(std::int32_t maxRecords);
+    virtual ~CHighscoreCollection();
+    CHighscoreCollection(const CHighscoreCollection&) = delete;
+    CHighscoreCollection& operator=(const CHighscoreCollection&) = delete;
+
+    // Game number of an id (a folder or source name) in any case; 0 when unknown.
+    std::int32_t GameNumberForId(const std::string& id) const;
+    // Highscore file name of a game; "HighScores.sco" when the catalogue names none.
+    std::string FileNameForGame(std::int32_t game) const;
+
+    void ClearSources();
+    // Keeps text as the scan's notice unless it is empty.
+    void SetScanMessage(const std::string& text);
+
+    // The handheld the scan and the sources read from; null while none is connected.
+    IRapiDevice* Device() const { return device; }
+    void SetDevice(IRapiDevice* value) { device = value; }
+
+    // Searches the connected handheld and rebuilds sources; always 1.
+    int ScanDevice();
+
+    std::int32_t maxRecords;
+    std::vector<std::unique_ptr<CHighscoreSource>> sources;
+    std::map<std::string, std::int32_t> gameMap;
+    std::map<std::int32_t, std::string> fileNameMap;
+    std::string scanMessage;
+    bool islandsAppPresent = false;
+    std::int32_t islandsEntriesLoaded = 0;
+    std::vector<Announcement> announcements;
+
+private:
+    IRapiDevice* device = nullptr;
+};
