@@ -3,6 +3,7 @@
 #include "scores/HighscoreSource.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -45,6 +46,14 @@ public:
 
     // Searches the connected handheld and rebuilds sources; always 1.
     int ScanDevice();
+
+    // Told, on the scanning thread, what the scan is searching now ("the program folders",
+    // "the storage cards", ...), so a long scan over a slow link visibly lives.
+    std::function<void(const std::string& what)> progress;
+    void ReportProgress(const std::string& what) const {
+        if (progress)
+            progress(what);
+    }
 
     std::int32_t maxRecords;
     std::vector<std::unique_ptr<CHighscoreSource>> sources;
