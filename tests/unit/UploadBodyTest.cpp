@@ -1,0 +1,242 @@
+// The upload data of table and island sources, and the body encoding.
+#include "publish/UploadBody.h"
+#include "scores/HighscoreSource.h"
+#include "ui/Settings.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+const std::string kTableText = "Zelk Vondrel|1|1\nAnn|1200|Level: 7\nBob|900|Level: 5\n"
+                               "0123456789abcdef0123456789abcdef";
+
+std::unique_ptr<CHighscoreSource> TableSource(const std::string& text) {
+    auto source = std::make_unique<CHighscoreSource>(nullptr, kHighscoreSalt, "vondrel", 25);
+    source->data.Append(text);
+    source->data.AppendByte(0);
+    return source;
+}
+
+// A source of the islands site that sends a table, as the new-highscores source does.
+class IslandsTableSource : public CHighscoreSource {
+public:
+    IslandsTableSource() : CHighscoreSource(nullptr, kHighscoreSalt, "NewHighscores", 25) {}
+    bool BuildUploadBody(const CSettings& settings, ByteBuffer& out) override {
+        return BuildTableUploadBody(settings.islands.email, out);
+    }
+};
+
+CSettings SomeSettings() {
+    CSettings settings;
+    settings.community.SetScriptUrl("ludora.example/hs/up.php");
+    settings.community.SetEmail("c@ludora.example");
+    settings.islands.SetScriptUrl("sky.example:81/up.php");
+    settings.islands.SetEmail("i@sky.example");
+    settings.islands.SetPassword("pw");
+    return settings;
+}
+
+std::string Le32(std::uint32_t v) {
+    return {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF), char(v >> 24)};
+}
+
+// Decodes the program's Base64 variant; false on any character or length it would not write.
+bool DecodeVariant(const std::string& text, std::string& out) {
+    static const std::string alphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_-";
+    out.clear();
+    if (text.size() % 4 != 0)
+        return false;
+    for (std::size_t i = 0; i < text.size(); i += 4) {
+        int v[4];
+        int pads = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = text[i + k];
+            if (c == '.') {
+                if (k < 2 || i + 4 != text.size())
+                    return false;
+                v[k] = 0;
+                ++pads;
+                continue;
+            }
+            if (pads > 0)
+                return false;
+            const auto pos = alphabet.find(c);
+            if (pos == std::string::npos)
+                return false;
+            v[k] = int(pos);
+        }
+        const std::uint32_t group = std::uint32_t(v[0]) << 18 | std::uint32_t(v[1]) << 12 |
+                                    std::uint32_t(v[2]) << 6 | std::uint32_t(v[3]);
+        out += char(group >> 16);
+        if (pads < 2)
+            out += char((group >> 8) & 0xFF);
+        if (pads < 1)
+            out += char(group & 0xFF);
+    }
+    return true;
+}
+
+TEST(TableUpload, IsTheTableTextThenChosenIndicesThenTheCommunityEmail) {
+    auto source = TableSource(kTableText);
+    for (std::uint32_t index : {0u, 3u, 4u})
+        source->AddChosen(index);
+    ByteBuffer out;
+    ASSERT_TRUE(source->BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(std::string(out.View()), kTableText + "\n0,3,4:c@ludora.example");
+    // The source itself is not changed.
+    EXPECT_EQ(source->data.Length(), kTableText.size() + 1);
+}
+
+TEST(TableUpload, EmptyChoiceAndEmptyEmailLeaveTheirSeparators) {
+    auto source = TableSource(kTableText);
+    CSettings settings = SomeSettings();
+    settings.community.email.clear();
+    ByteBuffer out;
+    ASSERT_TRUE(source->BuildUploadBody(settings, out));
+    EXPECT_EQ(std::string(out.View()), kTableText + "\n:");
+}
+
+TEST(TableUpload, NothingToSendWithoutData) {
+    CHighscoreSource empty(nullptr, kHighscoreSalt, "vondrel", 25);
+    empty.AddChosen(0);
+    ByteBuffer out;
+    EXPECT_FALSE(empty.BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(out.Length(), 0u);
+
+    // Data that is only the terminating zero byte sends the separators alone.
+    CHighscoreSource zero(nullptr, kHighscoreSalt, "vondrel", 25);
+    zero.data.AppendByte(0);
+    zero.AddChosen(2);
+    ASSERT_TRUE(zero.BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(std::string(out.View()), "\n2:c@ludora.example");
+}
+
+TEST(TableUpload, LargeChosenIndicesAreWrittenAsSignedDecimal) {
+    auto source = TableSource("t");
+    source->AddChosen(24);
+    source->AddChosen(0xFFFFFFFFu);
+    ByteBuffer out;
+    ASSERT_TRUE(source->BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(std::string(out.View()), "t\n24,-1:c@ludora.example");
+}
+
+TEST(TableUpload, IslandsTableSourceSendsTheIslandsEmail) {
+    IslandsTableSource source;
+    source.data.Append(std::string_view("x|y\n"));
+    source.data.AppendByte(0);
+    source.AddChosen(1);
+    ByteBuffer out;
+    ASSERT_TRUE(source.BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(std::string(out.View()), "x|y\n\n1:i@sky.example");
+}
+
+TEST(UploadTarget, GenericSourcesGoToTheCommunitySite) {
+    auto source = TableSource(kTableText);
+    CSettings settings = SomeSettings();
+    settings.community.SetPort(8081);
+    std::string server = "x", user = "x", password = "x", path = "x";
+    std::uint32_t port = 0;
+    ASSERT_TRUE(source->GetUploadTarget(settings, server, port, user, password, path));
+    EXPECT_EQ(server, "ludora.example");
+    EXPECT_EQ(port, 8081u);
+    EXPECT_EQ(user, "");
+    EXPECT_EQ(password, "");
+    EXPECT_EQ(path, "/hs/up.php");
+}
+
+std::string IslandsHeader(const std::string& email, const std::string& password) {
+    return std::string("C7E20B94\n1001|10|Zelk Skyholm\n") + email + ":" + password + "\n" +
+           std::string(1, '\0');
+}
+
+TEST(IslandsUpload, SendsOnlyChosenIslandsThatAreNotDone) {
+    const std::string first = "first island bytes";
+    const std::string second(300, '\x6D');
+    const std::string third = "third";
+    std::vector<IslandUploadItem> islands = {{first, false}, {second, false}, {third, true}};
+    std::vector<bool> chosen;
+    ByteBuffer out;
+    // Index 7 is beyond the list and ignored; 2 is chosen but done; 1 is named twice.
+    ASSERT_TRUE(BuildIslandsUploadBody("i@sky.example", "pw", {1, 7, 2, 1}, islands, chosen, out));
+    EXPECT_EQ(chosen, (std::vector<bool>{false, true, true}));
+    const std::string expected = IslandsHeader("i@sky.example", "pw") + Le32(300) + second +
+                                 Le32(0) + std::string("\x27\x6A\x8E\x3C", 4);
+    EXPECT_EQ(std::string(out.View()), expected);
+}
+
+TEST(IslandsUpload, EndsWithTheMarksWhenNoIslandQualifies) {
+    std::vector<IslandUploadItem> islands = {{std::string_view(), false}, {"abc", false}};
+    std::vector<bool> chosen = {true, true, true};
+    ByteBuffer out;
+    ASSERT_TRUE(BuildIslandsUploadBody("", "", {0}, islands, chosen, out));
+    EXPECT_EQ(chosen, (std::vector<bool>{true, false}));
+    EXPECT_EQ(std::string(out.View()), IslandsHeader("", "") + Le32(0) + Le32(kIslandsEndMark));
+}
+
+TEST(IslandsUpload, NothingToSendWithoutIslands) {
+    std::vector<bool> chosen = {true};
+    ByteBuffer out;
+    EXPECT_FALSE(BuildIslandsUploadBody("i@x", "pw", {0}, {}, chosen, out));
+    EXPECT_TRUE(chosen.empty());
+    EXPECT_EQ(out.Length(), 0u);
+}
+
+TEST(Encoding, MatchesTheExamples) {
+    EXPECT_EQ(EncodeBody(""), "");
+    EXPECT_EQ(EncodeBody("a"), "YQ..");
+    EXPECT_EQ(EncodeBody("ab"), "YWI.");
+    EXPECT_EQ(EncodeBody("abc"), "YWJj");
+    EXPECT_EQ(EncodeBody("\xFB\xFF"), "_-8.");
+    EXPECT_EQ(EncodeBody("\xFB\xEF\xBE"), "____");
+    EXPECT_EQ(EncodeBody("\xFF\xFF\xFF"), "----");
+    EXPECT_EQ(EncodeBody(std::string("\xF8\x00\x3F", 3)), "_AA-");
+    EXPECT_EQ(EncodeBody(std::string("\0\0\0", 3)), "AAAA");
+}
+
+TEST(Encoding, EncodedLengthCountsTheTerminator) {
+    EXPECT_EQ(EncodedLength(0), 1u);
+    EXPECT_EQ(EncodedLength(1), 5u);
+    EXPECT_EQ(EncodedLength(2), 5u);
+    EXPECT_EQ(EncodedLength(3), 5u);
+    EXPECT_EQ(EncodedLength(4), 9u);
+    EXPECT_EQ(EncodedLength(0xFFFFFFFFull), 4 * 0x55555555ull + 1);
+}
+
+TEST(Encoding, RandomDataDecodesBack) {
+    std::mt19937 random(42);
+    for (int round = 0; round < 500; ++round) {
+        std::string bytes(std::size_t(random() % 200), '\0');
+        for (char& c : bytes)
+            c = static_cast<char>(random() & 0xFF);
+        const std::string text = EncodeBody(bytes);
+        ASSERT_EQ(text.size(), 4 * ((bytes.size() + 2) / 3));
+        ASSERT_EQ(text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                         "0123456789_-."),
+                  std::string::npos);
+        std::string decoded;
+        ASSERT_TRUE(DecodeVariant(text, decoded)) << text;
+        ASSERT_EQ(decoded, bytes);
+    }
+}
+
+TEST(Encoding, NeverWritesPastTheCapacity) {
+    const std::string bytes = "abcdefgh"; // 8 bytes: 12 characters
+    for (std::size_t capacity = 0; capacity <= 16; ++capacity) {
+        std::string out(20, '#');
+        EncodeBody(out.data(), capacity, reinterpret_cast<const std::uint8_t*>(bytes.data()),
+                   bytes.size());
+        const std::size_t written = out.find_first_of('#');
+        ASSERT_LE(written, capacity) << capacity;
+        if (capacity == 0)
+            continue;
+        // Whole groups of four only, then the terminator.
+        const std::string text(out.c_str());
+        EXPECT_EQ(text.size() % 4, 0u) << capacity;
+        EXPECT_EQ(text, EncodeBody(bytes).substr(0, text.size())) << capacity;
+        EXPECT_EQ(text.size(), std::min<std::size_t>(12, (capacity - 1) / 4 * 4)) << capacity;
+    }
+}
+
+} // namespace
