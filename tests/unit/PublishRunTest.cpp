@@ -1,0 +1,342 @@
+// The publish run: selection, the server and e-mail checks with their prompts, the two
+// passes, and the messages shown at the end.
+#include "publish/PublishRun.h"
+#include "TestHttpServer.h"
+#include "publish/PublishResult.h"
+#include "publish/UploadBody.h"
+#include "scores/HighscoreSource.h"
+
+#include <deque>
+#include <gtest/gtest.h>
+#include <map>
+#include <thread>
+
+namespace {
+
+class TestSource : public CHighscoreSource {
+public:
+    TestSource(const std::string& title, int destination, bool hasData = true)
+        : CHighscoreSource(nullptr, kHighscoreSalt, title, 25), destination(destination) {
+        table.title = title;
+        if (hasData) {
+            data.Append(title);
+            data.AppendByte(0);
+        }
+    }
+    int GetDestination() const override { return destination; }
+    void OnPublishResult(bool ok) override { outcomes.push_back(ok); }
+
+    int destination;
+    std::vector<bool> outcomes;
+};
+
+// Answers from a script and records what was shown.
+class ScriptedPrompts : public IPublishPrompts {
+public:
+    PromptAnswer ShowMessage(const PublishMessage& message) override {
+        shown.push_back(message);
+        return Next(PromptAnswer::Ok);
+    }
+    PromptAnswer AskYesNoCancel(const std::string& text) override {
+        shown.push_back({text, MessageIcon::Plain});
+        ++questions;
+        return Next(PromptAnswer::No);
+    }
+    bool RunOptionsDialog(CSettings& settings) override {
+        ++dialogs;
+        if (dialogResults.empty())
+            return false;
+        const bool ok = dialogResults.front();
+        dialogResults.pop_front();
+        if (ok) {
+            settings.community.SetEmail(communityEmail);
+            settings.islands.SetEmail(islandsEmail);
+        }
+        return ok;
+    }
+
+    std::deque<PromptAnswer> answers;
+    std::deque<bool> dialogResults;
+    std::string communityEmail;
+    std::string islandsEmail;
+    std::vector<PublishMessage> shown;
+    int questions = 0;
+    int dialogs = 0;
+
+private:
+    PromptAnswer Next(PromptAnswer fallback) {
+        if (answers.empty())
+            return fallback;
+        const PromptAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+CSettings ReadySettings() {
+    CSettings settings;
+    settings.community.SetScriptUrl("ludora.example/hs/up.php");
+    settings.community.SetEmail("c@ludora.example");
+    settings.islands.SetScriptUrl("sky.example/up.php");
+    settings.islands.SetEmail("i@sky.example");
+    return settings;
+}
+
+// Uploads by table: the code for each source title (0 by default), and the order of calls.
+struct FakeUploader {
+    std::map<std::string, int> codes;
+    std::vector<std::string> calls;
+    std::vector<std::string> emails;
+    int pauses = 0;
+
+    void Run(CPublishRun& run) {
+        run.RunPasses(
+            [this](CHighscoreSource& source, const CSettings& settings) {
+                calls.push_back(source.GetTitle());
+                emails.push_back(settings.community.email);
+                const auto found = codes.find(source.GetTitle());
+                return found == codes.end() ? 0 : found->second;
+            },
+            [this] { ++pauses; });
+    }
+};
+
+TEST(PublishRun, SelectsOnlySourcesWithCheckedEntriesButClearsEveryChoice) {
+    TestSource a("A", DEST_COMMUNITY), b("B", DEST_COMMUNITY);
+    b.AddChosen(9);
+    CPublishRun run(ReadySettings());
+    run.AddSource(a, {0, 2});
+    run.AddSource(b, {});
+    ASSERT_EQ(run.Selected(), (std::vector<CHighscoreSource*>{&a}));
+    EXPECT_EQ(a.Chosen(), (std::vector<std::uint32_t>{0, 2}));
+    EXPECT_FALSE(b.HasChosen());
+}
+
+TEST(PublishRun, NothingCheckedGivesOneMessageAndNoChecks) {
+    CPublishRun run(CSettings{}); // no servers, no addresses
+    ScriptedPrompts prompts;
+    ASSERT_TRUE(run.Prepare(prompts));
+    EXPECT_TRUE(prompts.shown.empty());
+    FakeUploader uploader;
+    uploader.Run(run);
+    EXPECT_EQ(run.result1, PUBLISH_NOTHING_UPLOADED);
+    EXPECT_EQ(run.result2, PUBLISH_NOTHING_UPLOADED);
+    EXPECT_EQ(run.CompletionMessages(),
+              (std::vector<PublishMessage>{{"No highscores selected", MessageIcon::Plain}}));
+    EXPECT_TRUE(run.Succeeded());
+}
+
+TEST(PublishRun, MissingServerStopsBeforeAnyPrompt) {
+    TestSource a("A", DEST_COMMUNITY), i("I", DEST_ISLANDS);
+    CSettings settings = ReadySettings();
+    settings.islands.server.clear();
+    settings.community.email.clear();
+    {
+        CPublishRun run(settings);
+        run.AddSource(a, {0});
+        ScriptedPrompts prompts;
+        EXPECT_TRUE(run.Prepare(prompts)); // only destination 1 is needed: asks for the e-mail
+        EXPECT_EQ(prompts.questions, 1);
+    }
+    CPublishRun run(settings);
+    run.AddSource(a, {0});
+    run.AddSource(i, {0});
+    ScriptedPrompts prompts;
+    EXPECT_FALSE(run.Prepare(prompts));
+    EXPECT_EQ(prompts.shown, (std::vector<PublishMessage>{{kNoServerText, MessageIcon::Plain}}));
+}
+
+TEST(PublishRun, EmailQuestionNamesTheCommunityHostAndHonoursEachAnswer) {
+    TestSource a("A", DEST_COMMUNITY);
+    CSettings settings = ReadySettings();
+    settings.community.SetScriptUrl("ludora.example:8080/up.php");
+    settings.community.email.clear();
+
+    { // No: goes on without an address.
+        CPublishRun run(settings);
+        run.AddSource(a, {0});
+        ScriptedPrompts prompts;
+        prompts.answers = {PromptAnswer::No};
+        ASSERT_TRUE(run.Prepare(prompts));
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, EmailPromptText("ludora.example"));
+        EXPECT_EQ(prompts.shown[0].text.substr(0, 70),
+                  "To be able to take part in contests and giveaways on ludora.example , ");
+        FakeUploader uploader;
+        uploader.Run(run);
+        EXPECT_EQ(uploader.emails, (std::vector<std::string>{""}));
+    }
+    { // Cancel: stops without a further message.
+        CPublishRun run(settings);
+        run.AddSource(a, {0});
+        ScriptedPrompts prompts;
+        prompts.answers = {PromptAnswer::Cancel};
+        EXPECT_FALSE(run.Prepare(prompts));
+        EXPECT_EQ(prompts.shown.size(), 1u);
+    }
+    { // Yes, the dialog is cancelled: stops.
+        CPublishRun run(settings);
+        run.AddSource(a, {0});
+        ScriptedPrompts prompts;
+        prompts.answers = {PromptAnswer::Yes};
+        prompts.dialogResults = {false};
+        EXPECT_FALSE(run.Prepare(prompts));
+        EXPECT_EQ(prompts.dialogs, 1);
+    }
+    { // Yes, and the dialog gives the address: goes on with it.
+        CPublishRun run(settings);
+        run.SetCommunityHost("www.ludora.example");
+        run.AddSource(a, {0});
+        ScriptedPrompts prompts;
+        prompts.answers = {PromptAnswer::Yes};
+        prompts.dialogResults = {true};
+        prompts.communityEmail = "new@ludora.example";
+        ASSERT_TRUE(run.Prepare(prompts));
+        EXPECT_EQ(prompts.shown[0].text, EmailPromptText("www.ludora.example"));
+        EXPECT_EQ(run.Settings().community.email, "new@ludora.example");
+        FakeUploader uploader;
+        uploader.Run(run);
+        // The passes use the run's own copy, with the address the dialog gave.
+        EXPECT_EQ(uploader.emails, (std::vector<std::string>{"new@ludora.example"}));
+    }
+}
+
+TEST(PublishRun, EmailQuestionRepeatsWhileTheDialogLeavesTheAddressEmpty) {
+    TestSource a("A", DEST_COMMUNITY);
+    CSettings settings = ReadySettings();
+    settings.community.email.clear();
+    CPublishRun run(settings);
+    run.AddSource(a, {0});
+    ScriptedPrompts prompts;
+    prompts.answers = {PromptAnswer::Yes, PromptAnswer::No};
+    prompts.dialogResults = {true};
+    ASSERT_TRUE(run.Prepare(prompts));
+    EXPECT_EQ(prompts.questions, 2);
+    EXPECT_EQ(prompts.dialogs, 1);
+}
+
+TEST(PublishRun, IslandsAccountPrompt) {
+    TestSource i("I", DEST_ISLANDS);
+    CSettings settings = ReadySettings();
+    settings.islands.email.clear();
+    const std::vector<PublishMessage> aborted = {{kIslandsOptionsText, MessageIcon::Plain},
+                                                 {kIslandsAbortText, MessageIcon::Stop}};
+    { // The dialog is cancelled: the abort message, with its icon.
+        CPublishRun run(settings);
+        run.AddSource(i, {0});
+        ScriptedPrompts prompts;
+        prompts.dialogResults = {false};
+        EXPECT_FALSE(run.Prepare(prompts));
+        EXPECT_EQ(prompts.shown, aborted);
+    }
+    { // OK, but the address is still empty: aborted as well.
+        CPublishRun run(settings);
+        run.AddSource(i, {0});
+        ScriptedPrompts prompts;
+        prompts.dialogResults = {true};
+        EXPECT_FALSE(run.Prepare(prompts));
+        EXPECT_EQ(prompts.shown, aborted);
+    }
+    { // The notice dismissed otherwise: stops without a message.
+        CPublishRun run(settings);
+        run.AddSource(i, {0});
+        ScriptedPrompts prompts;
+        prompts.answers = {PromptAnswer::Cancel};
+        EXPECT_FALSE(run.Prepare(prompts));
+        EXPECT_EQ(prompts.shown.size(), 1u);
+    }
+    { // The address given: goes on.
+        CPublishRun run(settings);
+        run.AddSource(i, {0});
+        ScriptedPrompts prompts;
+        prompts.dialogResults = {true};
+        prompts.islandsEmail = "me@sky.example";
+        EXPECT_TRUE(run.Prepare(prompts));
+        EXPECT_EQ(run.Settings().islands.email, "me@sky.example");
+    }
+}
+
+TEST(PublishRun, FirstFailureEndsItsPassAndNamesTheFailingSource) {
+    TestSource a("A", DEST_COMMUNITY), b("B", DEST_COMMUNITY), i("I", DEST_ISLANDS);
+    CPublishRun run(ReadySettings());
+    run.AddSource(a, {0});
+    run.AddSource(i, {1});
+    run.AddSource(b, {0});
+    FakeUploader uploader;
+    uploader.codes["A"] = UPLOAD_UNKNOWN_GAME;
+    uploader.Run(run);
+    // Pass 2 still runs.
+    EXPECT_EQ(uploader.calls, (std::vector<std::string>{"A", "I"}));
+    EXPECT_EQ(run.result1, UPLOAD_UNKNOWN_GAME);
+    EXPECT_EQ(run.current1, &a);
+    EXPECT_EQ(run.result2, UPLOAD_OK);
+    EXPECT_EQ(a.outcomes, (std::vector<bool>{false}));
+    EXPECT_TRUE(b.outcomes.empty());
+    EXPECT_EQ(i.outcomes, (std::vector<bool>{true}));
+    // No pause after the failure, one after the island upload; sources of the other
+    // destination are passed over without one.
+    EXPECT_EQ(uploader.pauses, 1);
+    EXPECT_FALSE(run.Succeeded());
+    EXPECT_EQ(run.CompletionMessages(),
+              (std::vector<PublishMessage>{
+                  {FormatPublishResult(7, "A", "ludora.example", "ludora.example/hs/up.php"),
+                   MessageIcon::Plain},
+                  {FormatPublishResult(0, "", "sky.example", "sky.example/up.php"),
+                   MessageIcon::Information}}));
+}
+
+TEST(PublishRun, SourcesWithoutDataAreSkippedAndCanLeaveAPassEmpty) {
+    TestSource empty("E", DEST_COMMUNITY, false), i("I", DEST_ISLANDS);
+    CPublishRun run(ReadySettings());
+    run.AddSource(empty, {0});
+    run.AddSource(i, {0});
+    FakeUploader uploader;
+    uploader.Run(run);
+    EXPECT_EQ(uploader.calls, (std::vector<std::string>{"I"}));
+    EXPECT_EQ(run.result1, PUBLISH_NOTHING_UPLOADED);
+    EXPECT_TRUE(empty.outcomes.empty());
+    // Skipped for lacking data still pauses; so does the island upload.
+    EXPECT_EQ(uploader.pauses, 2);
+    const auto messages = run.CompletionMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, MessageIcon::Information);
+    EXPECT_NE(messages[0].text.find("sky.example"), std::string::npos);
+    EXPECT_TRUE(run.Succeeded());
+}
+
+TEST(PublishRun, BothDestinationsSuccessfulGiveTwoInformationMessagesInOrder) {
+    TestSource a("A", DEST_COMMUNITY), i("I", DEST_ISLANDS);
+    CPublishRun run(ReadySettings());
+    run.AddSource(i, {0});
+    run.AddSource(a, {0});
+    FakeUploader uploader;
+    uploader.Run(run);
+    const auto messages = run.CompletionMessages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, FormatPublishResult(0, "", "ludora.example", ""));
+    EXPECT_EQ(messages[1].text, FormatPublishResult(0, "", "sky.example", ""));
+    EXPECT_EQ(messages[0].icon, MessageIcon::Information);
+    EXPECT_EQ(messages[1].icon, MessageIcon::Information);
+}
+
+TEST(PublishRun, PassesWorkOnTheRunsCopyWhileTheOriginalChanges) {
+    TestHttpServer server;
+    CSettings live = ReadySettings();
+    live.community.SetScriptUrl(server.HostAndPort() + "/up.php");
+    TestSource a("A", DEST_COMMUNITY);
+    CPublishRun run(live);
+    run.AddSource(a, {0});
+    ScriptedPrompts prompts;
+    ASSERT_TRUE(run.Prepare(prompts));
+    std::thread worker([&] { run.RunPasses(); });
+    // The Options dialog on the main thread replaces the strings meanwhile.
+    for (int k = 0; k < 1000; ++k)
+        live.community.SetEmail("changed" + std::to_string(k) + "@x");
+    worker.join();
+    EXPECT_EQ(run.result1, UPLOAD_OK);
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].body.toStdString(), EncodeBody("A\n0:c@ludora.example"));
+}
+
+} // namespace
