@@ -1,24 +1,13 @@
 #include "publish/PublishRun.h"
 
-#include "device/TextCodec.h"
 #include "publish/PublishResult.h"
 #include "publish/UploadSource.h"
 #include "scores/HighscoreSource.h"
 
-#include <QUrl>
+#include "ui/SiteAddresses.h"
+
 #include <chrono>
 #include <thread>
-
-namespace {
-
-// The host part of a server text ("host:8080" gives "host").
-std::string HostOf(const std::string& server) {
-    const QUrl url(QStringLiteral("http://") + QStringFromNarrow(server));
-    const QString host = url.host();
-    return host.isEmpty() ? server : NarrowFromQString(host);
-}
-
-} // namespace
 
 std::string EmailPromptText(const std::string& communityHost) {
     return "To be able to take part in contests and giveaways on " + communityHost +
@@ -59,9 +48,7 @@ bool CPublishRun::Prepare(IPublishPrompts& prompts) {
 
     if (count1 > 0) {
         while (settings.community.email.empty()) {
-            const std::string host =
-                communityHost.empty() ? HostOf(settings.community.server) : communityHost;
-            const PromptAnswer answer = prompts.AskYesNoCancel(EmailPromptText(host));
+            const PromptAnswer answer = prompts.AskYesNoCancel(EmailPromptText(kCommunityHost));
             if (answer == PromptAnswer::Cancel)
                 return false;
             if (answer == PromptAnswer::No)

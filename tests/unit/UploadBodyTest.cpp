@@ -1,6 +1,7 @@
 // The upload data of table and island sources, and the body encoding.
 #include "publish/UploadBody.h"
 #include "scores/HighscoreSource.h"
+#include "scores/IslandsSource.h"
 #include "ui/Settings.h"
 
 #include <gtest/gtest.h>
@@ -237,6 +238,50 @@ TEST(Encoding, NeverWritesPastTheCapacity) {
         EXPECT_EQ(text, EncodeBody(bytes).substr(0, text.size())) << capacity;
         EXPECT_EQ(text.size(), std::min<std::size_t>(12, (capacity - 1) / 4 * 4)) << capacity;
     }
+}
+
+} // namespace
+
+namespace {
+
+std::unique_ptr<IslandFile> Island(const std::string& bytes, bool done = false) {
+    auto island = std::make_unique<IslandFile>();
+    island->bytes.Append(bytes);
+    island->done = done;
+    return island;
+}
+
+TEST(IslandsSourceUpload, SendsTheChosenIslandsWithTheIslandsAccount) {
+    CIslandsSource source(nullptr, kHighscoreSalt, "NewHighscores_Skyholm", 25);
+    source.islands.push_back(Island("one"));
+    source.islands.push_back(Island("two"));
+    source.islands.push_back(Island("three", true));
+    source.islands[0]->chosen = true; // left over from an earlier upload
+    source.AddChosen(1);
+    source.AddChosen(2);
+    ByteBuffer out;
+    ASSERT_TRUE(source.BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(std::string(out.View()), IslandsHeader("i@sky.example", "pw") + Le32(3) + "two" +
+                                           Le32(0) + Le32(kIslandsEndMark));
+    EXPECT_FALSE(source.islands[0]->chosen);
+    EXPECT_TRUE(source.islands[1]->chosen);
+    EXPECT_TRUE(source.islands[2]->chosen); // chosen, though done and so not sent
+
+    std::string server, user, password, path;
+    std::uint32_t port = 0;
+    ASSERT_TRUE(source.GetUploadTarget(SomeSettings(), server, port, user, password, path));
+    EXPECT_EQ(server, "sky.example:81");
+    EXPECT_EQ(port, 80u);
+    EXPECT_EQ(password, "pw");
+    EXPECT_EQ(path, "/up.php");
+}
+
+TEST(IslandsSourceUpload, NothingToSendWithoutIslands) {
+    CIslandsSource source(nullptr, kHighscoreSalt, "NewHighscores_Skyholm", 25);
+    source.AddChosen(0);
+    ByteBuffer out;
+    EXPECT_FALSE(source.BuildUploadBody(SomeSettings(), out));
+    EXPECT_EQ(out.Length(), 0u);
 }
 
 } // namespace
