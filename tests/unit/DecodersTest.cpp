@@ -127,19 +127,6 @@ TEST(LevelTable, SkipsRecordsTheTextCannotCarryAndGoesOn) {
     EXPECT_EQ(Names(table), std::vector<std::string>{"Ann"});
 }
 
-TEST(LevelTable, AFullTableTakesOnlyHigherScoresThanItsLastRecord) {
-    std::vector<LevelEntry> entries;
-    for (int i = 0; i < 25; ++i)
-        entries.push_back({QStringLiteral("P%1").arg(i), 1000 - i, 1});
-    entries.push_back({QStringLiteral("Equal"), 976, 1});
-    entries.push_back({QStringLiteral("Higher"), 977, 1});
-    ByteBuffer data = Buffer(LevelTableFile(entries));
-    RecordTable table = NewTable();
-    ASSERT_TRUE(DecodeLevelTable(data, table));
-    ASSERT_EQ(table.Count(), 26);
-    EXPECT_EQ(table.records.back().name, "Higher");
-}
-
 // --- masked archives -------------------------------------------------------------------------
 
 TEST(MaskedArchive, DecodesTenEntriesInNarrowAndWideStrings) {
