@@ -108,6 +108,7 @@ BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
 // Keeps each benchmark's real time per iteration so that the ratio can be printed.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration)
