@@ -50,13 +50,17 @@ bool CHighscoreSource::BuildUploadBody(const CSettings& settings, ByteBuffer& ou
 bool CHighscoreSource::GetUploadTarget(const CSettings& settings, std::string& server,
                                        std::uint32_t& port, std::string& userName,
                                        std::string& password, std::string& scriptPath) {
-    const DestinationSettings& target = settings.community;
+    CopyUploadTarget(settings.community, server, port, userName, password, scriptPath);
+    return true;
+}
+
+void CopyUploadTarget(const DestinationSettings& target, std::string& server, std::uint32_t& port,
+                      std::string& userName, std::string& password, std::string& scriptPath) {
     server = target.server;
     port = target.port;
     userName = target.userName;
     password = target.password;
     scriptPath = target.scriptPath;
-    return true;
 }
 
 bool CHighscoreSource::BuildTableUploadBody(const std::string& email, ByteBuffer& out) const {

@@ -16,6 +16,12 @@ inline constexpr const char* kIslandsClientToken = "C7E20B94";
 // Ends the island list of an islands upload.
 inline constexpr std::uint32_t kIslandsEndMark = 0x3C8E6A27;
 
+class DestinationSettings;
+
+// Copies a destination's connection settings into the outputs of GetUploadTarget.
+void CopyUploadTarget(const DestinationSettings& target, std::string& server, std::uint32_t& port,
+                      std::string& userName, std::string& password, std::string& scriptPath);
+
 // One island file as the islands upload sees it.
 struct IslandUploadItem {
     std::string_view bytes; // the whole file as read from the handheld

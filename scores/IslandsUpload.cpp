@@ -20,11 +20,6 @@ bool CIslandsSource::BuildUploadBody(const CSettings& settings, ByteBuffer& out)
 bool CIslandsSource::GetUploadTarget(const CSettings& settings, std::string& server,
                                      std::uint32_t& port, std::string& userName,
                                      std::string& password, std::string& scriptPath) {
-    const DestinationSettings& target = settings.islands;
-    server = target.server;
-    port = target.port;
-    userName = target.userName;
-    password = target.password;
-    scriptPath = target.scriptPath;
+    CopyUploadTarget(settings.islands, server, port, userName, password, scriptPath);
     return true;
 }

@@ -2,6 +2,7 @@
 #include "publish/UploadBody.h"
 #include "scores/HighscoreSource.h"
 #include "scores/IslandsSource.h"
+#include "scores/NewHighscoresSource.h"
 #include "ui/Settings.h"
 
 #include <gtest/gtest.h>
@@ -18,15 +19,6 @@ std::unique_ptr<CHighscoreSource> TableSource(const std::string& text) {
     source->data.AppendByte(0);
     return source;
 }
-
-// A source of the islands site that sends a table, as the new-highscores source does.
-class IslandsTableSource : public CHighscoreSource {
-public:
-    IslandsTableSource() : CHighscoreSource(nullptr, kHighscoreSalt, "NewHighscores", 25) {}
-    bool BuildUploadBody(const CSettings& settings, ByteBuffer& out) override {
-        return BuildTableUploadBody(settings.islands.email, out);
-    }
-};
 
 CSettings SomeSettings() {
     CSettings settings;
@@ -123,14 +115,21 @@ TEST(TableUpload, LargeChosenIndicesAreWrittenAsSignedDecimal) {
     EXPECT_EQ(std::string(out.View()), "t\n24,-1:c@ludora.example");
 }
 
-TEST(TableUpload, IslandsTableSourceSendsTheIslandsEmail) {
-    IslandsTableSource source;
+TEST(TableUpload, NewHighscoresGoToTheIslandsSiteWithTheIslandsEmail) {
+    CNewHighscoresSource source(nullptr, kHighscoreSalt, "NewHighscores", 25);
     source.data.Append(std::string_view("x|y\n"));
     source.data.AppendByte(0);
     source.AddChosen(1);
     ByteBuffer out;
     ASSERT_TRUE(source.BuildUploadBody(SomeSettings(), out));
     EXPECT_EQ(std::string(out.View()), "x|y\n\n1:i@sky.example");
+
+    std::string server, user, password, path;
+    std::uint32_t port = 0;
+    ASSERT_TRUE(source.GetUploadTarget(SomeSettings(), server, port, user, password, path));
+    EXPECT_EQ(server, "sky.example:81");
+    EXPECT_EQ(path, "/up.php");
+    EXPECT_EQ(password, "pw");
 }
 
 TEST(UploadTarget, GenericSourcesGoToTheCommunitySite) {
