@@ -29,3 +29,9 @@ const CliCommand* FindCommand(const QString& name);
 // scan: reads a handheld and shows what it holds (ScanCommand.cpp).
 int RunScanCommand(const QStringList& args);
 void PrintScanHelp(QTextStream& out);
+// publish: reads a handheld and publishes the shown entries (PublishCommand.cpp).
+int RunPublishCommand(const QStringList& args);
+void PrintPublishHelp(QTextStream& out);
+// options: sets and shows the publishing settings of the profile (OptionsCommand.cpp).
+int RunOptionsCommand(const QStringList& args);
+void PrintOptionsHelp(QTextStream& out);

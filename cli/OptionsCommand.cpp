@@ -1,0 +1,110 @@
+// scorvane-cli options: the profile's publishing settings, set as the Options dialog sets the
+// account fields and as an installer sets the script URLs.
+#include "Commands.h"
+#include "Output.h"
+
+#include "device/TextCodec.h"
+#include "ui/EmailRule.h"
+#include "ui/Settings.h"
+
+namespace {
+
+constexpr const char* kCommand = "options";
+
+void PrintDestination(QTextStream& out, const char* name, const DestinationSettings& destination,
+                      bool withPassword) {
+    out << name << "\n"
+        << "  Script URL: " << Text(destination.GetScriptUrl()) << "\n"
+        << "  E-mail:     " << Text(destination.email) << "\n";
+    if (withPassword)
+        out << "  Password:   " << (destination.password.empty() ? "(not set)" : "(set)") << "\n";
+}
+
+} // namespace
+
+void PrintOptionsHelp(QTextStream& out) {
+    out << "Usage: scorvane-cli options [--email ADDRESS] [--islands-email ADDRESS]\n"
+           "                            [--islands-password PASSWORD] [--community-url URL]\n"
+           "                            [--islands-url URL] [--show]\n"
+           "\n"
+           "Sets the publishing settings of the per-user profile. The three account fields\n"
+           "follow the rules of the Options dialog: addresses are trimmed, and an address\n"
+           "that is not empty needs an \"@\" that is neither its first nor its last character\n"
+           "(\"Invalid E-mail format.\"; then nothing is saved). An empty value clears a field.\n"
+           "The two URLs are the upload scripts, as an installer stores them; a URL with\n"
+           "\"https://\" is uploaded to over TLS.\n"
+           "\n"
+           "Options:\n"
+           "  --email ADDRESS             The e-mail address for Ludora.\n"
+           "  --islands-email ADDRESS     The e-mail address for Zelk Skyholm.\n"
+           "  --islands-password PASSWORD The password for Zelk Skyholm.\n"
+           "  --community-url URL         The Ludora upload script (\"ScriptPath\").\n"
+           "  --islands-url URL           The Zelk Skyholm upload script\n"
+           "                              (\"Skyholm_ScriptPath\").\n"
+           "  --show                      Print the settings (the password is not shown).\n"
+           "                              The default when nothing is set.\n"
+           "  -h, --help                  Show this text.\n"
+           "\n"
+           "Exit status: 0 when saved (or shown), 1 for an invalid address, 2 for a wrong\n"
+           "command line.\n";
+}
+
+int RunOptionsCommand(const QStringList& args) {
+    const QString email = QStringLiteral("email");
+    const QString islandsEmail = QStringLiteral("islands-email");
+    const QString islandsPassword = QStringLiteral("islands-password");
+    const QString communityUrl = QStringLiteral("community-url");
+    const QString islandsUrl = QStringLiteral("islands-url");
+    const QString show = QStringLiteral("show");
+    const auto options = ParseOptions(QString::fromLatin1(kCommand), args,
+                                      {{email, true},
+                                       {islandsEmail, true},
+                                       {islandsPassword, true},
+                                       {communityUrl, true},
+                                       {islandsUrl, true},
+                                       {show, false}});
+    if (!options)
+        return EXIT_USAGE;
+    if (options->contains(QStringLiteral("help"))) {
+        PrintOptionsHelp(Out());
+        return EXIT_OK;
+    }
+
+    CSettings settings;
+    settings.Load();
+    bool changed = false;
+    auto given = [&](const QString& name, const std::string& current) {
+        if (!options->contains(name))
+            return current;
+        changed = true;
+        return NarrowFromQString(options->value(name));
+    };
+    const std::string newEmail = given(email, settings.community.email);
+    const std::string newIslandsEmail = given(islandsEmail, settings.islands.email);
+    const std::string newPassword = given(islandsPassword, settings.islands.password);
+    if (ApplyAccountFields(settings, newEmail, newIslandsEmail, newPassword) !=
+        AccountField::None) {
+        Err() << kInvalidEmailText << "\n";
+        Err().flush();
+        return EXIT_FAILED;
+    }
+    if (options->contains(communityUrl)) {
+        settings.community.SetScriptUrl(NarrowFromQString(options->value(communityUrl)));
+        changed = true;
+    }
+    if (options->contains(islandsUrl)) {
+        settings.islands.SetScriptUrl(NarrowFromQString(options->value(islandsUrl)));
+        changed = true;
+    }
+    if (changed)
+        settings.Save();
+
+    if (!changed || options->contains(show)) {
+        CSettings stored;
+        stored.Load();
+        PrintDestination(Out(), "Ludora", stored.community, false);
+        PrintDestination(Out(), "Zelk Skyholm", stored.islands, true);
+        Out().flush();
+    }
+    return EXIT_OK;
+}

@@ -1,0 +1,283 @@
+// scorvane-cli publish and options, run as separate programs with their own profile, over
+// device image folders, against a server the test runs on 127.0.0.1.
+#include "HighscoreWriters.h"
+#include "TestHttpServer.h"
+#include "TestImage.h"
+#include "device/IslandFiles.h"
+#include "publish/PublishResult.h"
+#include "publish/PublishRun.h"
+#include "publish/UploadBody.h"
+#include "ui/Settings.h"
+#include "ui/SiteAddresses.h"
+
+#include <QDir>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray kOk = "Highscores(7hT2xK9m4Rd):0\n";
+const QString kTriviaPath =
+    QStringLiteral("\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco");
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+    QJsonObject json;
+};
+
+// An island file: the masked 200-byte header with the island's name and id, then a body.
+QByteArray IslandBytes(const std::string& name, const std::string& id, const QByteArray& body) {
+    QByteArray header(200, '\0');
+    for (std::size_t i = 0; i < name.size() && i < 14; ++i)
+        header[12 + int(i)] = name[i];
+    for (std::size_t i = 0; i < id.size() && i < 62; ++i)
+        header[28 + int(i)] = id[i];
+    for (char& c : header)
+        c = char(c ^ kIslandHeaderMask);
+    return header + body;
+}
+
+class PublishCli : public ::testing::Test {
+protected:
+    // Runs scorvane-cli with this test's profile; standard input is no terminal.
+    CliRun Run(const QStringList& args) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), system.path());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
+        process.closeWriteChannel();
+        CliRun run;
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+            return run;
+        run.exitCode = process.exitCode();
+        run.out = process.readAllStandardOutput();
+        run.err = process.readAllStandardError();
+        if (args.contains(QStringLiteral("--json")))
+            run.json = QJsonDocument::fromJson(run.out).object();
+        return run;
+    }
+
+    CliRun Publish(QStringList extra = {}) {
+        return Run(QStringList{QStringLiteral("publish"), QStringLiteral("--device"), image.Root(),
+                               QStringLiteral("--json")} +
+                   extra);
+    }
+
+    void Options(const QStringList& args) {
+        ASSERT_EQ(Run(QStringList{QStringLiteral("options")} + args).exitCode, 0);
+    }
+
+    void UseServer(const QString& email = QStringLiteral("me@ludora.example")) {
+        const QString url = QStringLiteral("http://%1/hs/upload.php")
+                                .arg(QString::fromStdString(server.HostAndPort()));
+        Options({QStringLiteral("--community-url"), url, QStringLiteral("--email"), email});
+    }
+
+    // The user's own profile file.
+    QString OwnValue(const char* key) const {
+        QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
+        return own.value(QStringLiteral("Options/") + QLatin1String(key)).toString();
+    }
+    bool OwnHas(const char* key) const {
+        QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
+        return own.contains(QStringLiteral("Options/") + QLatin1String(key));
+    }
+
+    void AddTrivia() {
+        trivia = writers::SignedTableText(
+            9, 1, "Trivia Blitz",
+            {{"Tobias", 1020, "Round: 11"}, {"Mira", 870, "Round: 9"}, {"Jonas", 400, ""}});
+        image.AddFile(kTriviaPath, trivia);
+    }
+
+    void AddIslands() {
+        image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
+                                         "\"Skyholm\"=\"2,\\\\My Documents\\\\Zelk Skyholm\"\n"));
+        island0 = IslandBytes("Home Reef", "reef-0001", "island zero");
+        island1 = IslandBytes("Gull Rock", "gull-0002", "island one");
+        image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.0"), island0);
+        image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"), island1);
+    }
+
+    static QStringList Strings(const QJsonValue& value) {
+        QStringList out;
+        for (const QJsonValue& item : value.toArray())
+            out.append(item.toString());
+        return out;
+    }
+    static std::vector<int> Ints(const QJsonValue& value) {
+        std::vector<int> out;
+        for (const QJsonValue& item : value.toArray())
+            out.push_back(item.toInt(-100));
+        return out;
+    }
+    static QString Success(const std::string& server) {
+        return QString::fromStdString(FormatPublishResult(0, "", server, ""));
+    }
+
+    QTemporaryDir home;
+    QTemporaryDir system;
+    TestImage image;
+    TestHttpServer server;
+    QByteArray trivia;
+    QByteArray island0;
+    QByteArray island1;
+};
+
+TEST_F(PublishCli, PublishesTheCheckedEntriesOfADeviceImage) {
+    AddTrivia();
+    UseServer();
+    const CliRun run = Publish({QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
+              QStringList{Success(server.HostAndPort())});
+    EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{0, 9}));
+
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "/hs/upload.php");
+    // The table text exactly as read, the chosen record indices and the address.
+    EXPECT_EQ(requests[0].body.toStdString(),
+              EncodeBody(trivia.toStdString() + "\n0,2:me@ludora.example"));
+}
+
+TEST_F(PublishCli, WithoutATerminalTheEmailQuestionIsAnsweredNo) {
+    AddTrivia();
+    UseServer(QString());
+    const CliRun run = Run({QStringLiteral("publish"), QStringLiteral("--device"), image.Root()});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    const QString out = QString::fromUtf8(run.out);
+    const QString question = QString::fromStdString(EmailPromptText(kCommunityHost));
+    ASSERT_TRUE(out.startsWith(question)) << run.out.constData();
+    EXPECT_TRUE(out.contains(Success(server.HostAndPort())));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].body.toStdString(), EncodeBody(trivia.toStdString() + "\n0,1,2:"));
+}
+
+TEST_F(PublishCli, MissingServerStopsWithItsMessage) {
+    AddTrivia();
+    const CliRun run = Publish();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
+              QStringList{QString::fromLatin1(kNoServerText)});
+    EXPECT_TRUE(run.json.value(QStringLiteral("results")).toArray().isEmpty());
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(PublishCli, FailedUploadNamesTheTableAndFailsTheCommand) {
+    AddTrivia();
+    UseServer();
+    server.SetResponse(TestResponse::Reply("Highscores(7hT2xK9m4Rd):4"));
+    const CliRun run = Publish();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{7, 9}));
+    EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
+              QStringList{QString::fromStdString(
+                  FormatPublishResult(7, "Trivia Blitz", server.HostAndPort(), ""))});
+}
+
+TEST_F(PublishCli, UncheckingAnEntryTheTreeDoesNotShowIsAnError) {
+    AddTrivia();
+    UseServer();
+    for (const QString& bad : {QStringLiteral("Trivia Blitz:3"), QStringLiteral("Nothing:0"),
+                               QStringLiteral("Trivia Blitz"), QStringLiteral("Trivia Blitz:x")}) {
+        const CliRun run = Publish({QStringLiteral("--uncheck"), bad});
+        EXPECT_EQ(run.exitCode, 2) << bad.toStdString();
+    }
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
+    AddIslands();
+    Options({QStringLiteral("--islands-url"),
+             QString::fromStdString(server.HostAndPort() + "/sky/up.php")});
+    const CliRun run = Publish();
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList messages = Strings(run.json.value(QStringLiteral("messages")));
+    ASSERT_GE(messages.size(), 2);
+    EXPECT_EQ(messages.mid(messages.size() - 2),
+              (QStringList{QString::fromLatin1(kIslandsOptionsText),
+                           QString::fromLatin1(kIslandsAbortText)}));
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
+    AddIslands();
+    Options({QStringLiteral("--islands-url"),
+             QString::fromStdString(server.HostAndPort() + "/sky/up.php"),
+             QStringLiteral("--islands-email"), QStringLiteral("me@sky.example"),
+             QStringLiteral("--islands-password"), QStringLiteral("pw")});
+    const CliRun run = Publish({QStringLiteral("--uncheck"), QStringLiteral("Zelk Skyholm:0")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.constData();
+    EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{9, 0}));
+    const auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].target, "/sky/up.php");
+    const std::string header =
+        std::string("C7E20B94\n1001|10|Zelk Skyholm\nme@sky.example:pw\n") + std::string(1, '\0');
+    const auto le32 = [](std::uint32_t v) {
+        return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                           char(v >> 24)};
+    };
+    EXPECT_EQ(requests[0].body.toStdString(),
+              EncodeBody(header + le32(std::uint32_t(island1.size())) + island1.toStdString() +
+                         le32(0) + le32(kIslandsEndMark)));
+}
+
+TEST_F(PublishCli, OptionsSetAndShowTheProfile) {
+    Options({QStringLiteral("--email"), QStringLiteral("  me@ludora.example "),
+             QStringLiteral("--islands-email"), QStringLiteral("me@sky.example"),
+             QStringLiteral("--islands-password"), QStringLiteral("secret"),
+             QStringLiteral("--community-url"), QStringLiteral("http://ludora.example/up.php"),
+             QStringLiteral("--islands-url"), QStringLiteral("https://sky.example/up.php")});
+    EXPECT_EQ(OwnValue("Email"), QStringLiteral("me@ludora.example"));
+    EXPECT_EQ(OwnValue("ScriptPath"), QStringLiteral("ludora.example/up.php"));
+    EXPECT_EQ(OwnValue("Skyholm_ScriptPath"), QStringLiteral("https://sky.example/up.php"));
+    EXPECT_EQ(OwnValue("Skyholm_Password"), QString::fromStdString(EncodePassword("secret")));
+
+    const CliRun shown = Run({QStringLiteral("options"), QStringLiteral("--show")});
+    EXPECT_EQ(shown.exitCode, 0);
+    const QString out = QString::fromUtf8(shown.out);
+    EXPECT_TRUE(out.contains(QStringLiteral("ludora.example/up.php")));
+    EXPECT_TRUE(out.contains(QStringLiteral("https://sky.example/up.php")));
+    EXPECT_TRUE(out.contains(QStringLiteral("me@sky.example")));
+    EXPECT_FALSE(out.contains(QStringLiteral("secret")));
+
+    // A malformed address is refused, and nothing is saved.
+    const CliRun bad =
+        Run({QStringLiteral("options"), QStringLiteral("--islands-password"),
+             QStringLiteral("other"), QStringLiteral("--email"), QStringLiteral("me@")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(QString::fromUtf8(bad.err).trimmed(), QStringLiteral("Invalid E-mail format."));
+    EXPECT_EQ(OwnValue("Email"), QStringLiteral("me@ludora.example"));
+    EXPECT_EQ(OwnValue("Skyholm_Password"), QString::fromStdString(EncodePassword("secret")));
+}
+
+TEST_F(PublishCli, ScriptUrlsComeFromTheSystemWideSettings) {
+    QDir(system.path()).mkpath(QStringLiteral("Zelkora"));
+    {
+        QSettings admin(system.path() + QStringLiteral("/Zelkora/Scorvane.conf"),
+                        QSettings::IniFormat);
+        admin.setValue(QStringLiteral("Options/ScriptPath"),
+                       QString::fromStdString("http://" + server.HostAndPort() + "/hs/up.php"));
+    }
+    AddTrivia();
+    Options({QStringLiteral("--email"), QStringLiteral("me@ludora.example")});
+    EXPECT_FALSE(OwnHas("ScriptPath"));
+    EXPECT_EQ(Publish().exitCode, 0);
+    ASSERT_EQ(server.Requests().size(), 1u);
+    EXPECT_EQ(server.Requests()[0].target, "/hs/up.php");
+}
+
+} // namespace
