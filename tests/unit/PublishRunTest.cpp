@@ -1,15 +1,12 @@
 // The publish run: selection, the server and e-mail checks with their prompts, the two
 // passes, and the messages shown at the end.
 #include "publish/PublishRun.h"
-#include "TestHttpServer.h"
 #include "publish/PublishResult.h"
-#include "publish/UploadBody.h"
 #include "scores/HighscoreSource.h"
 
 #include <deque>
 #include <gtest/gtest.h>
 #include <map>
-#include <thread>
 
 namespace {
 
@@ -316,26 +313,6 @@ TEST(PublishRun, BothDestinationsSuccessfulGiveTwoInformationMessagesInOrder) {
     EXPECT_EQ(messages[1].text, FormatPublishResult(0, "", "sky.example", ""));
     EXPECT_EQ(messages[0].icon, MessageIcon::Information);
     EXPECT_EQ(messages[1].icon, MessageIcon::Information);
-}
-
-TEST(PublishRun, PassesWorkOnTheRunsCopyWhileTheOriginalChanges) {
-    TestHttpServer server;
-    CSettings live = ReadySettings();
-    live.community.SetScriptUrl(server.HostAndPort() + "/up.php");
-    TestSource a("A", DEST_COMMUNITY);
-    CPublishRun run(live);
-    run.AddSource(a, {0});
-    ScriptedPrompts prompts;
-    ASSERT_TRUE(run.Prepare(prompts));
-    std::thread worker([&] { run.RunPasses(); });
-    // The Options dialog on the main thread replaces the strings meanwhile.
-    for (int k = 0; k < 1000; ++k)
-        live.community.SetEmail("changed" + std::to_string(k) + "@x");
-    worker.join();
-    EXPECT_EQ(run.result1, UPLOAD_OK);
-    const auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].body.toStdString(), EncodeBody("A\n0:c@ludora.example"));
 }
 
 } // namespace

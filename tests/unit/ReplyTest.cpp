@@ -120,17 +120,9 @@ TEST(PublishMessages, EveryCodeHasItsText) {
         EXPECT_EQ(FormatPublishResult(code, t, s, sp), text) << code;
 }
 
-TEST(PublishMessages, ArgumentsAreInsertedVerbatim) {
-    // A title with format directives is text, not a format.
+TEST(PublishMessages, TitlesAreTextNotFormats) {
     EXPECT_EQ(FormatPublishResult(4, "%s%d%n", "s", "sp"),
               "Error publishing %s%d%n highscores.\nServer reports: Invalid data format.");
-    EXPECT_EQ(FormatPublishResult(16, "Zelk Skyholm", "", ""),
-              "Error publishing Zelk Skyholm highscores.\nPlease do not use old settings.ino "
-              "file for your new islands! Your current island have the same ID as one of "
-              "completed islands, so we can't upload it into Zelk Skyholm.");
-    EXPECT_EQ(FormatPublishResult(3, "", "", ""),
-              "Error publishing  highscores.\nServer reports: Invalid server/script path: "
-              "\"\".\nCheck Tools/Options.");
 }
 
 } // namespace

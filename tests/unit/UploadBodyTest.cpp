@@ -82,37 +82,29 @@ TEST(TableUpload, IsTheTableTextThenChosenIndicesThenTheCommunityEmail) {
     EXPECT_EQ(source->data.Length(), kTableText.size() + 1);
 }
 
-TEST(TableUpload, EmptyChoiceAndEmptyEmailLeaveTheirSeparators) {
-    auto source = TableSource(kTableText);
+TEST(TableUpload, EdgeCases) {
     CSettings settings = SomeSettings();
-    settings.community.email.clear();
     ByteBuffer out;
-    ASSERT_TRUE(source->BuildUploadBody(settings, out));
-    EXPECT_EQ(std::string(out.View()), kTableText + "\n:");
-}
-
-TEST(TableUpload, NothingToSendWithoutData) {
+    // Nothing to send without data.
     CHighscoreSource empty(nullptr, kHighscoreSalt, "vondrel", 25);
     empty.AddChosen(0);
-    ByteBuffer out;
-    EXPECT_FALSE(empty.BuildUploadBody(SomeSettings(), out));
+    EXPECT_FALSE(empty.BuildUploadBody(settings, out));
     EXPECT_EQ(out.Length(), 0u);
 
-    // Data that is only the terminating zero byte sends the separators alone.
+    // No choice and no address: the separators stay.
+    settings.community.email.clear();
+    auto source = TableSource(kTableText);
+    ASSERT_TRUE(source->BuildUploadBody(settings, out));
+    EXPECT_EQ(std::string(out.View()), kTableText + "\n:");
+
+    // Data that is only the terminating zero byte; indices as signed decimal.
     CHighscoreSource zero(nullptr, kHighscoreSalt, "vondrel", 25);
     zero.data.AppendByte(0);
-    zero.AddChosen(2);
-    ASSERT_TRUE(zero.BuildUploadBody(SomeSettings(), out));
-    EXPECT_EQ(std::string(out.View()), "\n2:c@ludora.example");
-}
-
-TEST(TableUpload, LargeChosenIndicesAreWrittenAsSignedDecimal) {
-    auto source = TableSource("t");
-    source->AddChosen(24);
-    source->AddChosen(0xFFFFFFFFu);
-    ByteBuffer out;
-    ASSERT_TRUE(source->BuildUploadBody(SomeSettings(), out));
-    EXPECT_EQ(std::string(out.View()), "t\n24,-1:c@ludora.example");
+    zero.AddChosen(24);
+    zero.AddChosen(0xFFFFFFFFu);
+    out.Clear();
+    ASSERT_TRUE(zero.BuildUploadBody(settings, out));
+    EXPECT_EQ(std::string(out.View()), "\n24,-1:");
 }
 
 TEST(TableUpload, NewHighscoresGoToTheIslandsSiteWithTheIslandsEmail) {
@@ -130,20 +122,6 @@ TEST(TableUpload, NewHighscoresGoToTheIslandsSiteWithTheIslandsEmail) {
     EXPECT_EQ(server, "sky.example:81");
     EXPECT_EQ(path, "/up.php");
     EXPECT_EQ(password, "pw");
-}
-
-TEST(UploadTarget, GenericSourcesGoToTheCommunitySite) {
-    auto source = TableSource(kTableText);
-    CSettings settings = SomeSettings();
-    settings.community.SetPort(8081);
-    std::string server = "x", user = "x", password = "x", path = "x";
-    std::uint32_t port = 0;
-    ASSERT_TRUE(source->GetUploadTarget(settings, server, port, user, password, path));
-    EXPECT_EQ(server, "ludora.example");
-    EXPECT_EQ(port, 8081u);
-    EXPECT_EQ(user, "");
-    EXPECT_EQ(password, "");
-    EXPECT_EQ(path, "/hs/up.php");
 }
 
 std::string IslandsHeader(const std::string& email, const std::string& password) {
@@ -175,15 +153,9 @@ TEST(IslandsUpload, EndsWithTheMarksWhenNoIslandQualifies) {
     EXPECT_EQ(std::string(out.View()), IslandsHeader("", "") + Le32(0) + Le32(kIslandsEndMark));
 }
 
-TEST(IslandsUpload, NothingToSendWithoutIslands) {
-    std::vector<bool> chosen = {true};
-    ByteBuffer out;
-    EXPECT_FALSE(BuildIslandsUploadBody("i@x", "pw", {0}, {}, chosen, out));
-    EXPECT_TRUE(chosen.empty());
-    EXPECT_EQ(out.Length(), 0u);
-}
-
 TEST(Encoding, MatchesTheExamples) {
+    EXPECT_EQ(EncodedLength(0), 1u);
+    EXPECT_EQ(EncodedLength(4), 9u);
     EXPECT_EQ(EncodeBody(""), "");
     EXPECT_EQ(EncodeBody("a"), "YQ..");
     EXPECT_EQ(EncodeBody("ab"), "YWI.");
@@ -193,15 +165,6 @@ TEST(Encoding, MatchesTheExamples) {
     EXPECT_EQ(EncodeBody("\xFF\xFF\xFF"), "----");
     EXPECT_EQ(EncodeBody(std::string("\xF8\x00\x3F", 3)), "_AA-");
     EXPECT_EQ(EncodeBody(std::string("\0\0\0", 3)), "AAAA");
-}
-
-TEST(Encoding, EncodedLengthCountsTheTerminator) {
-    EXPECT_EQ(EncodedLength(0), 1u);
-    EXPECT_EQ(EncodedLength(1), 5u);
-    EXPECT_EQ(EncodedLength(2), 5u);
-    EXPECT_EQ(EncodedLength(3), 5u);
-    EXPECT_EQ(EncodedLength(4), 9u);
-    EXPECT_EQ(EncodedLength(0xFFFFFFFFull), 4 * 0x55555555ull + 1);
 }
 
 TEST(Encoding, RandomDataDecodesBack) {
