@@ -252,7 +252,7 @@ template <typename F> auto CRapiLibraryDevice::Call(F&& call) {
     return call();
 }
 
-bool CRapiLibraryDevice::LoadLibrary() {
+bool CRapiLibraryDevice::LoadApi() {
     if (library)
         return true;
     for (const QString& candidate : candidates) {
@@ -273,7 +273,7 @@ bool CRapiLibraryDevice::LoadLibrary() {
 
 bool CRapiLibraryDevice::StartSession(DWORD waitMs) {
     EndSession();
-    if (!LoadLibrary())
+    if (!LoadApi())
         return false;
     const DWORD wait = EffectiveWait(waitMs);
     connected = library->api.CeRapiInitEx ? OpenWithEvent(wait) : OpenOnCallThread(wait);

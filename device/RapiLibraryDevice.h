@@ -89,7 +89,7 @@ private:
     struct CallThread;
     using NativeId = std::uintptr_t; // the library's handle, whatever its width
 
-    bool LoadLibrary();
+    bool LoadApi();
     bool OpenOnCallThread(rapi::DWORD waitMs);
     bool OpenWithEvent(rapi::DWORD waitMs);
     void EndSession();
