@@ -134,26 +134,26 @@ NativeHandle NativeInvalidHandle() {
 
 } // namespace
 
+// A loaded library. It stays loaded, with its call thread, for the rest of the process and is
+// shared by every device object that uses it, so an opening that outlasts its wait (or its
+// device object) finishes safely and is taken over by the next one.
 struct CRapiLibraryDevice::Library {
     QLibrary file;
     Api api;
+    std::mutex threadMutex;
+    std::shared_ptr<CallThread> callThread; // started by the first opening that needs it
 };
 
 // The thread that opens a session with CeRapiInit and then makes every call of that session.
-// It holds the library and itself alive, so an opening that outlasts the device object (or
-// the wait) finishes safely; the thread ends once the device object is gone and nothing is
-// left to do.
 struct CRapiLibraryDevice::CallThread {
     enum class Opening { Idle, Waiting, Answered, Refused };
 
-    explicit CallThread(std::shared_ptr<Library> library) : library(std::move(library)) {}
+    explicit CallThread(const Api& api) : api(api) {}
 
     static void Run(std::shared_ptr<CallThread> self) {
         std::unique_lock lock(self->mutex);
         for (;;) {
-            self->changed.wait(lock, [&] { return self->quit || !self->tasks.empty(); });
-            if (self->tasks.empty())
-                return;
+            self->changed.wait(lock, [&] { return !self->tasks.empty(); });
             std::function<void()> task = std::move(self->tasks.front());
             self->tasks.pop_front();
             lock.unlock();
@@ -165,7 +165,7 @@ struct CRapiLibraryDevice::CallThread {
     // Asks the library for a session. Called with the mutex held, opening set to Waiting.
     void PostOpening() {
         tasks.push_back([this] {
-            const HRESULT result = library->api.CeRapiInit();
+            const HRESULT result = api.CeRapiInit();
             bool closeAgain = false;
             {
                 std::lock_guard lock(mutex);
@@ -180,7 +180,7 @@ struct CRapiLibraryDevice::CallThread {
                 changed.notify_all();
             }
             if (closeAgain)
-                library->api.CeRapiUninit();
+                api.CeRapiUninit();
         });
         changed.notify_all();
     }
@@ -206,11 +206,10 @@ struct CRapiLibraryDevice::CallThread {
             return result;
     }
 
-    const std::shared_ptr<Library> library;
+    const Api& api;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<std::function<void()>> tasks;
-    bool quit = false;
     Opening opening = Opening::Idle;
     bool abandoned = false; // the wait for the pending opening ran out
 };
@@ -219,15 +218,10 @@ CRapiLibraryDevice::CRapiLibraryDevice(QStringList candidates,
                                        std::optional<rapi::DWORD> waitOverride)
     : candidates(std::move(candidates)), waitOverride(waitOverride) {}
 
+// An opening still pending was given up when its wait ran out: the next device object of the
+// same library takes it over, or it is closed again when it arrives.
 CRapiLibraryDevice::~CRapiLibraryDevice() {
     EndSession();
-    if (callThread) {
-        std::lock_guard lock(callThread->mutex);
-        if (callThread->opening == CallThread::Opening::Waiting)
-            callThread->abandoned = true;
-        callThread->quit = true;
-        callThread->changed.notify_all();
-    }
 }
 
 QStringList CRapiLibraryDevice::PlatformLibraryNames() {
@@ -255,14 +249,24 @@ template <typename F> auto CRapiLibraryDevice::Call(F&& call) {
 bool CRapiLibraryDevice::LoadApi() {
     if (library)
         return true;
+    static auto* loadedMutex = new std::mutex;
+    static auto* loadedLibraries = new std::map<QString, std::shared_ptr<Library>>;
+    std::lock_guard lock(*loadedMutex);
     for (const QString& candidate : candidates) {
         if (candidate.isEmpty())
             continue;
+        if (const auto it = loadedLibraries->find(candidate); it != loadedLibraries->end()) {
+            library = it->second;
+            return true;
+        }
         auto loaded = std::make_shared<Library>();
         loaded->file.setFileName(candidate);
+        // Never unmapped, not even at exit: an opening that never returned may still be inside.
+        loaded->file.setLoadHints(QLibrary::PreventUnloadHint);
         if (!loaded->file.load())
             continue;
         if (ResolveAll(loaded->file, loaded->api)) {
+            (*loadedLibraries)[candidate] = loaded;
             library = std::move(loaded);
             return true;
         }
@@ -295,13 +299,17 @@ bool CRapiLibraryDevice::OpenWithEvent([[maybe_unused]] DWORD waitMs) {
 
 bool CRapiLibraryDevice::OpenOnCallThread(DWORD waitMs) {
     if (!callThread) {
-        auto thread = std::make_shared<CallThread>(library);
-        try {
-            std::thread(&CallThread::Run, thread).detach();
-        } catch (const std::system_error&) {
-            return false;
+        std::lock_guard lock(library->threadMutex);
+        if (!library->callThread) {
+            auto thread = std::make_shared<CallThread>(library->api);
+            try {
+                std::thread(&CallThread::Run, thread).detach();
+            } catch (const std::system_error&) {
+                return false;
+            }
+            library->callThread = std::move(thread);
         }
-        callThread = std::move(thread);
+        callThread = library->callThread;
     }
     CallThread& thread = *callThread;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);

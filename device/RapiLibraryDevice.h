@@ -24,7 +24,9 @@
 // it runs on a thread of its own, and every later call of the session runs on that same thread
 // too, because the library may keep its connection per thread. When the wait runs out first,
 // the thread is left to finish: a session that opens after all is closed again at once, and a
-// StartSession in the meantime waits for that same answer instead of asking a second time.
+// StartSession in the meantime (of this or any other device object over the same library)
+// waits for that same answer instead of asking a second time. A loaded library, and its thread,
+// stay for the rest of the process.
 //
 // Handles given to callers are this object's own 32-bit numbers, mapped to the library's
 // handles, so that a 64-bit library works behind the 32-bit handles of the interface and a

@@ -281,9 +281,12 @@ TEST_F(RapiLibraryDeviceTest, ASessionThatNeverAnswersFailsAfterTheWait) {
         EXPECT_FALSE(session.IsConnected());
         EXPECT_TRUE(collection.sources.empty());
         EXPECT_FALSE(device.StartSession(0));
-        ASSERT_TRUE(stub.WaitForInitCalls(1, kGenerousMs));
         // Destroyed with the opening still pending.
     }
+    // Another device object over the same library waits for the same answer too.
+    CRapiLibraryDevice later(StubOnly());
+    EXPECT_FALSE(later.StartSession(30));
+    ASSERT_TRUE(stub.WaitForInitCalls(1, kGenerousMs));
     stub.Release(1);
     ASSERT_TRUE(stub.WaitUntilIdle(kGenerousMs));
     const RapiStubCounters counters = stub.Counters();
