@@ -1,0 +1,220 @@
+#include "device/IslandFiles.h"
+
+#include "device/DeviceFile.h"
+#include "device/HighscoreCollection.h"
+#include "device/TextCodec.h"
+#include "scores/IslandMarks.h"
+#include "scores/IslandsSource.h"
+
+#include <QCryptographicHash>
+#include <algorithm>
+#include <limits>
+#include <new>
+
+using namespace rapi;
+
+namespace {
+
+// A folder path, with its closing backslash, leaves room for at least a one-character file
+// name in the handheld's 260-character paths (terminator included).
+constexpr std::size_t kMaxFolderChars = MAX_PATH - 2;
+
+IRapiDevice* DeviceOf(const CIslandsSource& source) {
+    return source.Collection() ? source.Collection()->Device() : nullptr;
+}
+
+bool IsDotName(const std::u16string& name) {
+    return name == u"." || name == u"..";
+}
+
+std::string HeaderText(const std::uint8_t* header, std::size_t begin, std::size_t end) {
+    std::size_t stop = begin;
+    while (stop < end && header[stop] != 0)
+        ++stop;
+    return std::string(reinterpret_cast<const char*>(header + begin), stop - begin);
+}
+
+} // namespace
+
+QString IslandDigest(const IslandFile& island) {
+    const QByteArray bytes(reinterpret_cast<const char*>(island.bytes.Data()),
+                           static_cast<qsizetype>(island.bytes.Length()));
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
+}
+
+void ClearIslandFiles(CIslandsSource& source) {
+    source.islands.clear();
+    source.islands.shrink_to_fit();
+}
+
+std::int32_t IslandNumberFromPath(std::u16string_view path) {
+    if (path.size() < 2)
+        return -1;
+    std::size_t digitsBegin = path.size();
+    while (digitsBegin > 0 && path[digitsBegin - 1] >= u'0' && path[digitsBegin - 1] <= u'9')
+        --digitsBegin;
+    if (digitsBegin == 0 || path[digitsBegin - 1] != u'.' || digitsBegin == path.size())
+        return -1;
+    const std::u16string_view digits = path.substr(digitsBegin);
+    std::int64_t value = 0;
+    for (const char16_t c : digits) {
+        value = value * 10 + (c - u'0');
+        if (value > std::numeric_limits<std::int32_t>::max())
+            return -1;
+    }
+    if (value == 0)
+        return digits == u"0" ? 0 : -1;
+    return static_cast<std::int32_t>(value);
+}
+
+bool ReadIslandHeader(IslandFile& island) {
+    if (island.bytes.Length() < kIslandHeaderBytes)
+        return false;
+    std::uint8_t header[kIslandHeaderBytes];
+    for (std::uint32_t i = 0; i < kIslandHeaderBytes; ++i)
+        header[i] = island.bytes.Data()[i] ^ kIslandHeaderMask;
+    island.name = HeaderText(header, 12, 27);
+    island.text2 = HeaderText(header, 28, 91);
+    return true;
+}
+
+int ReadIslandFile(CIslandsSource& source, const std::u16string& path) {
+    IRapiDevice* device = DeviceOf(source);
+    if (!device || path.size() >= MAX_PATH)
+        return READ_OPEN_FAILED;
+    const HANDLE file = device->CeCreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+    device->Pause(10);
+    if (file == INVALID_HANDLE_VALUE)
+        return READ_OPEN_FAILED;
+
+    DWORD sizeHigh = 0;
+    const DWORD size = device->CeGetFileSize(file, &sizeHigh);
+    if (sizeHigh != 0 || size == INVALID_FILE_SIZE || size > kMaxDeviceFileBytes) {
+        device->CeCloseHandle(file);
+        device->Pause(10);
+        return READ_SHORT;
+    }
+    std::unique_ptr<IslandFile> island;
+    try {
+        island = std::make_unique<IslandFile>();
+        island->path = path;
+    } catch (const std::bad_alloc&) {
+        device->CeCloseHandle(file);
+        return READ_NO_MEMORY;
+    }
+    island->number = IslandNumberFromPath(path);
+    if (!island->bytes.AppendZeros(size)) {
+        device->CeCloseHandle(file);
+        return READ_NO_MEMORY;
+    }
+    DWORD read = 0;
+    const BOOL ok = size == 0 || device->CeReadFile(file, island->bytes.Data(), size, &read);
+    device->CeCloseHandle(file);
+    device->Pause(10);
+    if (!ok || read != size)
+        return READ_SHORT;
+    ReadIslandHeader(*island);
+    source.islands.push_back(std::move(island));
+    return READ_OK;
+}
+
+int LoadIslandFolder(CIslandsSource& source, const std::string& folder) {
+    source.ResetForLoad();
+    ClearIslandFiles(source);
+    IRapiDevice* device = DeviceOf(source);
+    if (!device)
+        return READ_OPEN_FAILED;
+
+    std::u16string wideFolder = WideFromNarrow(folder);
+    if (wideFolder.empty() || wideFolder.back() != u'\\')
+        wideFolder += u'\\';
+    if (wideFolder.size() > kMaxFolderChars)
+        return READ_OPEN_FAILED; // no file of it would fit the handheld's paths
+
+    const std::u16string pattern = wideFolder + u"*";
+    DWORD count = 0;
+    CE_FIND_DATA* found = nullptr;
+    const BOOL searched =
+        device->CeFindAllFiles(pattern.c_str(), FAF_NAME | FAF_ATTRIBUTES, &count, &found);
+    if (!searched || !found) {
+        if (found)
+            device->CeRapiFreeBuffer(found);
+        return READ_OPEN_FAILED;
+    }
+    for (DWORD i = 0; i < count; ++i) {
+        const CE_FIND_DATA& record = found[i];
+        std::size_t length = 0;
+        while (length < MAX_PATH && record.cFileName[length] != u'\0')
+            ++length;
+        const std::u16string name(record.cFileName, length);
+        if (IsDotName(name) || (record.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            continue;
+        const int result = ReadIslandFile(source, wideFolder + name);
+        if (result != READ_OK) {
+            ClearIslandFiles(source);
+            device->CeRapiFreeBuffer(found);
+            return result;
+        }
+        device->Pause(10);
+    }
+    device->CeRapiFreeBuffer(found);
+    return READ_OK;
+}
+
+int DeleteMarkedIslands(CIslandsSource& source) {
+    IRapiDevice* device = DeviceOf(source);
+    int result = 1;
+    for (const auto& island : source.islands) {
+        if (island->text2.empty() || island->number < 1 || island->done ||
+            !IsIslandMarked(island->text2))
+            continue;
+        // Only the very files that were published are deleted, where that is on record.
+        const QStringList digests = PublishedIslandDigests(island->text2);
+        const QString digest = IslandDigest(*island);
+        if (!digests.isEmpty() && !digests.contains(digest))
+            continue;
+        if (!device)
+            return 0;
+
+        const bool present =
+            device->CeGetFileAttributes(island->path.c_str()) != INVALID_FILE_ATTRIBUTES;
+        device->Pause(10);
+        bool gone = false;
+        if (present) {
+            device->CeDeleteFile(island->path.c_str());
+            device->Pause(10);
+            gone = device->CeGetFileAttributes(island->path.c_str()) == INVALID_FILE_ATTRIBUTES;
+            device->Pause(10);
+        }
+        if (gone)
+            island->done = true;
+        else
+            result = 0;
+        if (digests.isEmpty()) {
+            if (gone)
+                UnmarkIsland(island->text2);
+        } else if (gone || !present) {
+            if (ForgetPublishedIsland(island->text2, digest).isEmpty())
+                UnmarkIsland(island->text2);
+        }
+    }
+
+    // A published file that is no longer in the folder was removed by hand: its record goes,
+    // so the id cannot delete a later island.
+    for (const std::string& id : IslandsWithPublishedDigests()) {
+        for (const QString& digest : PublishedIslandDigests(id)) {
+            const bool stillThere =
+                std::any_of(source.islands.begin(), source.islands.end(), [&](const auto& i) {
+                    return !i->done && i->text2 == id && IslandDigest(*i) == digest;
+                });
+            if (!stillThere && ForgetPublishedIsland(id, digest).isEmpty())
+                UnmarkIsland(id);
+        }
+    }
+
+    source.islands.erase(std::remove_if(source.islands.begin(), source.islands.end(),
+                                        [](const auto& island) { return island->done; }),
+                         source.islands.end());
+    return result;
+}

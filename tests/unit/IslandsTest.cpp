@@ -1,0 +1,319 @@
+// The islands game's files: reading the folder, the entries, and the publish/delete cycle that
+// must never lose an island the player has not published.
+#include "FakeDevice.h"
+
+#include "device/HighscoreCollection.h"
+#include "device/IslandFiles.h"
+#include "scores/IslandMarks.h"
+#include "scores/IslandsSource.h"
+
+#include <QSettings>
+#include <gtest/gtest.h>
+
+using namespace rapi;
+
+namespace {
+
+const QString kFolder = QStringLiteral("\\My Documents\\Skyholm");
+
+// An island file: a masked 200-byte header with the two texts, then the body.
+QByteArray IslandBytes(const std::string& name, const std::string& id, const QByteArray& body = "",
+                       int size = 200) {
+    QByteArray header(size, '\0');
+    for (std::size_t i = 0; i < name.size() && 12 + i < 27 && 12 + i < std::size_t(size); ++i)
+        header[12 + int(i)] = name[i];
+    for (std::size_t i = 0; i < id.size() && 28 + i < 91 && 28 + i < std::size_t(size); ++i)
+        header[28 + int(i)] = id[i];
+    for (int i = 0; i < std::min(size, 200); ++i)
+        header[i] = char(header[i] ^ kIslandHeaderMask);
+    return header + body;
+}
+
+std::u16string W(const char* text) {
+    return QString::fromUtf8(text).toStdU16String();
+}
+
+class IslandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings(QStringLiteral("Zelkora"), QStringLiteral("Scorvane")).clear();
+        collection.SetDevice(&device);
+    }
+
+    // One download's worth of island handling: load, decode, delete what was published.
+    std::unique_ptr<CIslandsSource> Download() {
+        auto source = std::make_unique<CIslandsSource>(&collection, kHighscoreSalt,
+                                                       "NewHighscores_Skyholm", 25);
+        if (source->LoadFromDevice(kFolder.toStdString()) != READ_OK)
+            return nullptr;
+        source->Decode();
+        DeleteMarkedIslands(*source);
+        return source;
+    }
+
+    // Publishing the islands at the given list indices, with the given outcome.
+    void Publish(CIslandsSource& source, std::initializer_list<std::size_t> indices, bool ok) {
+        for (const auto& island : source.islands)
+            island->chosen = false;
+        for (std::size_t i : indices)
+            source.islands[i]->chosen = true;
+        source.OnPublishResult(ok);
+    }
+
+    std::vector<std::string> Entries(CIslandsSource& source) {
+        std::vector<std::string> out;
+        if (source.FirstEntry()) {
+            do {
+                std::string text;
+                out.push_back(source.GetEntryText(text) ? text : "<hidden>");
+            } while (source.NextEntry());
+        }
+        return out;
+    }
+
+    FakeDevice device;
+    CHighscoreCollection collection{25};
+};
+
+TEST(IslandNumbers, ComeFromTheExtension) {
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.3"), 3);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.0"), 0);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.00"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.007"), 7);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle."), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"12345"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u".5"), 5);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.3a"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f.2\\isle"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"x"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.2147483647"), 2147483647);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.2147483648"), -1);
+    EXPECT_EQ(IslandNumberFromPath(u"\\f\\isle.99999999999999999999999"), -1);
+}
+
+TEST(IslandHeader, IsReadFrom200BytesAndCutAtItsFields) {
+    IslandFile island;
+    const QByteArray full = IslandBytes("NameOf15Chars!!", "id-1");
+    island.bytes.Append(full.constData(), 200);
+    ASSERT_TRUE(ReadIslandHeader(island));
+    EXPECT_EQ(island.name, "NameOf15Chars!!");
+    EXPECT_EQ(island.text2, "id-1");
+
+    IslandFile shorter;
+    shorter.bytes.Append(full.constData(), 199);
+    EXPECT_FALSE(ReadIslandHeader(shorter));
+    EXPECT_EQ(shorter.name, "");
+    EXPECT_EQ(shorter.text2, "");
+
+    // No terminator anywhere: the texts stop at their fields' ends.
+    QByteArray filled(200, char('A' ^ kIslandHeaderMask));
+    IslandFile unterminated;
+    unterminated.bytes.Append(filled.constData(), 200);
+    ASSERT_TRUE(ReadIslandHeader(unterminated));
+    EXPECT_EQ(unterminated.name, std::string(15, 'A'));
+    EXPECT_EQ(unterminated.text2, std::string(63, 'A'));
+}
+
+TEST_F(IslandsTest, FolderReadSkipsSubfoldersAndKeepsFilesAsStored) {
+    device.AddFile(kFolder + QStringLiteral("\\a.1"), IslandBytes("Alpha", "A", "body"));
+    device.AddFile(kFolder + QStringLiteral("\\b.0"), IslandBytes("Home", "B"));
+    device.AddFile(kFolder + QStringLiteral("\\settings.ini"), "x");
+    device.AddFolder(kFolder + QStringLiteral("\\sub"));
+    device.AddFile(kFolder + QStringLiteral("\\sub\\c.2"), IslandBytes("Nested", "C"));
+    auto source = Download();
+    ASSERT_TRUE(source);
+    ASSERT_EQ(source->islands.size(), 3u);
+    EXPECT_EQ(source->islands[0]->bytes.Length(), 204u) << "no terminating byte is added";
+    EXPECT_EQ(source->islands[0]->path, W("\\My Documents\\Skyholm\\a.1"));
+    EXPECT_EQ(source->GetGameNumber(), kIslandsGameNumber);
+    EXPECT_EQ(source->GetTitle(), "Zelk Skyholm");
+    EXPECT_EQ(source->GetDestination(), DEST_ISLANDS);
+    EXPECT_EQ(Entries(*source),
+              (std::vector<std::string>{"Island 1 (Alpha)", "Current island (Home)", "<hidden>"}));
+    EXPECT_EQ(device.LiveSearchBuffers(), 0u);
+}
+
+TEST_F(IslandsTest, EntriesKeepTheirListIndexPastHiddenFiles) {
+    device.AddFile(kFolder + QStringLiteral("\\a.x"), IslandBytes("NoNumber", "A"));
+    device.AddFile(kFolder + QStringLiteral("\\b.4"), IslandBytes("Four", "B"));
+    auto source = Download();
+    ASSERT_TRUE(source);
+    EXPECT_EQ(Entries(*source), (std::vector<std::string>{"<hidden>", "Island 4 (Four)"}));
+    EXPECT_FALSE(source->NextEntry());
+    EXPECT_EQ(source->islandCursor, 1) << "the cursor stays on the last island";
+}
+
+TEST_F(IslandsTest, OneUnreadableFileFailsTheWholeFolder) {
+    device.AddFile(kFolder + QStringLiteral("\\a.1"), IslandBytes("A", "A"));
+    device.AddFile(kFolder + QStringLiteral("\\b.2"), IslandBytes("B", "B"));
+    device.shortReadBytes = 1;
+    CIslandsSource source(&collection, kHighscoreSalt, "NewHighscores_Skyholm", 25);
+    EXPECT_EQ(source.LoadFromDevice(kFolder.toStdString()), READ_SHORT);
+    EXPECT_TRUE(source.islands.empty());
+    EXPECT_FALSE(source.HasData());
+    EXPECT_EQ(device.OpenFileCount(), 0u);
+    EXPECT_EQ(device.LiveSearchBuffers(), 0u);
+}
+
+TEST_F(IslandsTest, MissingUnsearchableOrOverlongFoldersAreRefused) {
+    CIslandsSource source(&collection, kHighscoreSalt, "NewHighscores_Skyholm", 25);
+    EXPECT_EQ(source.LoadFromDevice("\\Nowhere"), READ_OPEN_FAILED);
+
+    device.AddFolder(kFolder);
+    EXPECT_EQ(source.LoadFromDevice(kFolder.toStdString()), READ_OK) << "empty folder";
+    EXPECT_FALSE(source.HasData());
+    device.emptySearchLeavesPointer = true;
+    EXPECT_EQ(source.LoadFromDevice(kFolder.toStdString()), READ_OPEN_FAILED)
+        << "a search that returns no array at all";
+
+    const std::string longFolder = "\\" + std::string(258, 'f');
+    EXPECT_EQ(source.LoadFromDevice(longFolder), READ_OPEN_FAILED);
+    EXPECT_EQ(source.LoadFromDevice(std::string(257, 'f')), READ_OPEN_FAILED)
+        << "258 characters with the added backslash";
+}
+
+TEST_F(IslandsTest, PublishedIslandsAreDeletedAtTheNextDownload) {
+    device.AddFile(kFolder + QStringLiteral("\\a.0"), IslandBytes("Home", "H"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    device.AddFile(kFolder + QStringLiteral("\\c.2"), IslandBytes("Two", "I2"));
+    auto first = Download();
+    ASSERT_TRUE(first);
+    Publish(*first, {0, 1}, true);
+    EXPECT_TRUE(IsIslandMarked("I1"));
+    EXPECT_FALSE(IsIslandMarked("H")) << "the current island is never marked";
+    EXPECT_FALSE(IsIslandMarked("I2")) << "not chosen";
+
+    auto second = Download();
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\a.0")));
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\c.2")));
+    EXPECT_EQ(Entries(*second),
+              (std::vector<std::string>{"Current island (Home)", "Island 2 (Two)"}));
+    EXPECT_FALSE(IsIslandMarked("I1")) << "the mark goes with the file";
+    EXPECT_TRUE(PublishedIslandDigests("I1").isEmpty());
+}
+
+TEST_F(IslandsTest, FailedOrUnfinishedUploadsDeleteNothing) {
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    auto first = Download();
+    ASSERT_TRUE(first);
+    Publish(*first, {0}, false);
+    EXPECT_FALSE(first->islands[0]->published);
+    EXPECT_FALSE(IsIslandMarked("I1"));
+
+    // The upload went through but the program stopped before it was told: nothing marked.
+    first->islands[0]->chosen = true;
+    auto second = Download();
+    ASSERT_TRUE(second);
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+    EXPECT_TRUE(device.deleted.empty());
+}
+
+TEST_F(IslandsTest, AnUnreadableFolderKeepsIslandsAndMarks) {
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    auto first = Download();
+    ASSERT_TRUE(first);
+    Publish(*first, {0}, true);
+    device.failSearches = true;
+    EXPECT_EQ(Download(), nullptr);
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+    EXPECT_TRUE(IsIslandMarked("I1"));
+    device.failSearches = false;
+    ASSERT_TRUE(Download());
+    EXPECT_FALSE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+}
+
+TEST_F(IslandsTest, ANewIslandThatReusesAPublishedIdSurvives) {
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "SAME", "v1"));
+    auto first = Download();
+    ASSERT_TRUE(first);
+    Publish(*first, {0}, true);
+    // Before the next download the player builds a new island from the same settings file.
+    device.AddFile(kFolder + QStringLiteral("\\c.2"), IslandBytes("Two", "SAME", "v2"));
+    auto second = Download();
+    ASSERT_TRUE(second);
+    EXPECT_FALSE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\c.2")));
+    EXPECT_FALSE(IsIslandMarked("SAME"));
+    auto third = Download();
+    ASSERT_TRUE(third);
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\c.2")));
+    EXPECT_EQ(Entries(*third), (std::vector<std::string>{"Island 2 (Two)"}));
+}
+
+TEST_F(IslandsTest, AMarkWhoseFileWasRemovedByHandIsDropped) {
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "GONE", "v1"));
+    auto first = Download();
+    ASSERT_TRUE(first);
+    Publish(*first, {0}, true);
+    device.CeDeleteFile(W("\\My Documents\\Skyholm\\b.1").c_str());
+    device.deleted.clear();
+    ASSERT_TRUE(Download());
+    EXPECT_FALSE(IsIslandMarked("GONE"));
+    device.AddFile(kFolder + QStringLiteral("\\d.4"), IslandBytes("Later", "GONE", "v2"));
+    ASSERT_TRUE(Download());
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\d.4")));
+}
+
+TEST_F(IslandsTest, MarksFromOlderVersionsStillDeleteByIdAlone) {
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "OLD"));
+    device.AddFile(kFolder + QStringLiteral("\\c.0"), IslandBytes("Current", "OLD"));
+    MarkIslandForDeletion("OLD");
+    auto source = Download();
+    ASSERT_TRUE(source);
+    EXPECT_FALSE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+    EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\c.0")));
+    EXPECT_FALSE(IsIslandMarked("OLD"));
+}
+
+TEST_F(IslandsTest, AnIslandWhoseDeletionFailsKeepsItsMark) {
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    auto first = Download();
+    ASSERT_TRUE(first);
+    Publish(*first, {0}, true);
+    device.deleteLeavesFile = true;
+    auto second = Download();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->islands.size(), 1u) << "still on the handheld, still listed";
+    EXPECT_TRUE(IsIslandMarked("I1"));
+    device.deleteLeavesFile = false;
+    device.failDeletes = true;
+    ASSERT_TRUE(Download());
+    EXPECT_TRUE(IsIslandMarked("I1"));
+    device.failDeletes = false;
+    ASSERT_TRUE(Download());
+    EXPECT_FALSE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
+    EXPECT_FALSE(IsIslandMarked("I1"));
+}
+
+TEST_F(IslandsTest, MarksHoldAnyCharacter) {
+    for (const std::string id : {"a/b", "a\\b", "a=b", "with spaces", "%2F", "%", "x%5Cy",
+                                 "Zo\xC3\xAB", "[Section]", ";comment", "a/b\\c=d e"}) {
+        EXPECT_FALSE(IsIslandMarked(id)) << id;
+        MarkIslandForDeletion(id);
+        MarkIslandForDeletion(id);
+        EXPECT_TRUE(IsIslandMarked(id)) << id;
+        RecordPublishedIsland(id, QStringLiteral("d1"));
+        const auto ids = IslandsWithPublishedDigests();
+        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << id;
+        ForgetPublishedIsland(id, QStringLiteral("d1"));
+        UnmarkIsland(id);
+        EXPECT_FALSE(IsIslandMarked(id)) << id;
+    }
+    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
+    EXPECT_TRUE(profile.allKeys().isEmpty()) << profile.allKeys().join(u',').toStdString();
+}
+
+TEST_F(IslandsTest, OnlyTheValueOneCountsAsMarked) {
+    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
+    profile.setValue(QStringLiteral("IslandsToDelete/x"), QStringLiteral("2"));
+    profile.setValue(QStringLiteral("IslandsToDelete/y"), QStringLiteral("1"));
+    profile.sync();
+    EXPECT_FALSE(IsIslandMarked("x"));
+    EXPECT_TRUE(IsIslandMarked("y"));
+    EXPECT_FALSE(IsIslandMarked("z"));
+}
+
+} // namespace

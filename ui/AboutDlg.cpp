@@ -1,0 +1,110 @@
+#include "ui/AboutDlg.h"
+
+#include "ui/HyperLink.h"
+#include "ui/SiteAddresses.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStyle>
+
+namespace {
+constexpr int kVersionMajor = 2;
+constexpr int kVersionMinor = 0;
+constexpr int kVersionBuild = 29;
+constexpr const char* kLegalNotice = "Copyright \u00A9 2003-2026 Zelkora. All rights reserved.";
+} // namespace
+
+QString CAboutDlg::LoadLicenceText() {
+    QFile file(QStringLiteral(":/text/EULA.txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray bytes = file.readAll();
+    return QString::fromLocal8Bit(bytes.constData(), bytes.size());
+}
+
+CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("About Scorvane"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    // White everywhere but the agreement, which keeps the normal window colour.
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    auto* icon = new QLabel(this);
+    icon->setPixmap(windowIcon().isNull()
+                        ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32)
+                        : windowIcon().pixmap(32));
+    icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
+
+    auto* name = new QLabel(QStringLiteral("Scorvane"), this);
+    QFont nameFont = name->font();
+    nameFont.setBold(true);
+    name->setFont(nameFont);
+
+    version = new QLabel(QStringLiteral("Version %1.%2 (%3)")
+                             .arg(kVersionMajor)
+                             .arg(kVersionMinor)
+                             .arg(kVersionBuild),
+                         this);
+    version->setTextFormat(Qt::PlainText);
+
+    eula = new QPlainTextEdit(this);
+    eula->setReadOnly(true);
+    eula->setPlainText(LoadLicenceText());
+    eula->setTabChangesFocus(true);
+    QPalette normal = eula->palette();
+    normal.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
+    eula->setPalette(normal);
+    eula->setMinimumSize(330, 140);
+    eula->setAccessibleName(QStringLiteral("Licence agreement"));
+
+    auto* notice = new QLabel(QString::fromUtf8(kLegalNotice), this);
+
+    link = new CHyperLink(QString::fromLatin1(kMakerHost), this);
+    link->SetLinkFont(QStringLiteral("MS Sans Serif"), 12, false, false, true);
+    link->SetTextColor(QColor(0, 0, 255));
+    link->SetCentering(false, false);
+    link->SetUrl(QString());
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    ok->setDefault(true);
+    ok->setAutoDefault(true);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+
+    auto* layout = new QGridLayout(this);
+    layout->setHorizontalSpacing(16);
+    layout->addWidget(icon, 0, 0, 3, 1);
+    layout->addWidget(name, 0, 1);
+    layout->addWidget(version, 1, 1);
+    layout->addWidget(eula, 2, 1);
+    layout->addWidget(notice, 3, 1);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(link);
+    bottom->addStretch();
+    bottom->addWidget(buttons);
+    layout->addLayout(bottom, 4, 1);
+
+    setTabOrder(ok, eula);
+    setTabOrder(eula, link);
+    ok->setFocus();
+}
+
+QString CAboutDlg::VersionText() const {
+    return version->text();
+}
+
+QString CAboutDlg::LicenceText() const {
+    return eula->toPlainText();
+}
