@@ -1,11 +1,7 @@
-// The About command. A plain box names the program and its version until the About dialog
-// with the licence text exists.
-#include "app/ScorvaneApp.h"
-
-#include <QMessageBox>
+// The About command: the About box with the licence agreement.
+#include "ui/AboutDlg.h"
 
 void ShowAboutBox(QWidget* parent) {
-    QMessageBox::about(parent, QStringLiteral("About Scorvane"),
-                       QStringLiteral("<b>Scorvane</b> version %1<br>Copyright \u00a9 Zelkora")
-                           .arg(QStringLiteral(SCORVANE_VERSION)));
+    CAboutDlg dialog(parent);
+    dialog.exec();
 }

@@ -1,5 +1,6 @@
 #include "app/ScorvaneApp.h"
 
+#include "app/Artwork.h"
 #include "app/MainFrame.h"
 
 #include <QCoreApplication>
@@ -31,6 +32,7 @@ bool CScorvaneApp::InitInstance() {
     QCoreApplication::setOrganizationName(QString::fromLatin1(kMakerName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kAppName));
     QGuiApplication::setApplicationDisplayName(QString::fromLatin1(kDisplayName));
+    QGuiApplication::setWindowIcon(AppIcon());
 
     mainFrame = std::make_unique<CMainFrame>(this);
     mainFrame->show();

@@ -1,13 +1,10 @@
 #pragma once
 
+#include "ui/SiteAddresses.h"
+
 #include <string>
 
-// The web sites the program links to. The host names live here and nowhere else; every page
-// is "http://" + host + path.
-
-inline constexpr const char* kCommunityHost = "www.ludora-highscores.example";
-inline constexpr const char* kIslandsHost = "www.zelkskyholm.example";
-inline constexpr const char* kProductsHost = "www.zelkora.example";
+// The web pages the program opens in the browser: "http://" + host + path.
 
 inline std::string WebPageUrl(const char* host, const char* path) {
     return std::string("http://") + host + path;
@@ -23,5 +20,5 @@ inline std::string IslandsScoresPage() {
 }
 // The maker's products page.
 inline std::string ProductsPage() {
-    return WebPageUrl(kProductsHost, "/products/");
+    return WebPageUrl(kMakerHost, "/products/");
 }
