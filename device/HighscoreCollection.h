@@ -47,6 +47,33 @@ public:
     // Searches the connected handheld and rebuilds sources; always 1.
     int ScanDevice();
 
+    // The steps of a scan, in the order ScanDevice runs them. Each reads the handheld set
+    // with SetDevice; without one they find nothing.
+    //
+    // Reads the paths the games announced under the program's own key, and whether the
+    // islands game is installed. 0 when the program's key is absent, else 1.
+    int ReadAnnouncements();
+    // Searches the mail attachments folder named in the handheld's registry.
+    void ScanAttachmentsFolder();
+    // Tries every sub-folder of folder as a game folder.
+    void ScanProgramFolder(const std::string& folder);
+    // Searches the top folder of every storage card.
+    void ScanStorageCards();
+    // Builds a source from the highscore file of the game folder at path and keeps it when it
+    // decodes. Announced folders are never game folders.
+    void TryGameFolder(const std::string& path);
+    // The solitaire statistics in the registry and the puzzle game's statistics file.
+    int ReadSolitaireStatistics();
+    int ReadPuzzleGameFile();
+    // Builds the sources the announcements name; counts the islands folders that loaded.
+    void LoadAnnouncedSources();
+    // One announced new-highscores file; 1 when it was read and decoded.
+    int LoadNewHighscores(const std::string& path);
+    // One announced islands folder; 1 when it was read and decoded.
+    int LoadIslands(const std::string& folder);
+    // Orders sources by title without regard to case.
+    void SortSources();
+
     // Told, on the scanning thread, what the scan is searching now ("the program folders",
     // "the storage cards", ...), so a long scan over a slow link visibly lives.
     std::function<void(const std::string& what)> progress;
