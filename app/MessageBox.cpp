@@ -8,6 +8,7 @@
 bool MessageBox::recording = false;
 std::deque<MessageBox::Answer> MessageBox::answers;
 std::vector<MessageBox::Shown> MessageBox::shown;
+std::function<void(const QString&)> MessageBox::observer;
 
 MessageBox::Answer MessageBox::Show(QWidget* parent, const std::string& text, Buttons buttons,
                                     Icon icon) {
@@ -18,6 +19,8 @@ MessageBox::Answer MessageBox::Show(QWidget* parent, const QString& text, Button
                                     Icon icon) {
     if (recording) {
         shown.push_back({text, buttons, icon});
+        if (observer)
+            observer(text);
         if (!answers.empty()) {
             const Answer answer = answers.front();
             answers.pop_front();
@@ -55,6 +58,7 @@ void MessageBox::SetRecording(bool on) {
     recording = on;
     answers.clear();
     shown.clear();
+    observer = nullptr;
 }
 
 bool MessageBox::IsRecording() {
@@ -76,4 +80,8 @@ std::vector<QString> MessageBox::TakeShownTexts() {
     for (const Shown& box : TakeShown())
         texts.push_back(box.text);
     return texts;
+}
+
+void MessageBox::SetObserver(std::function<void(const QString&)> value) {
+    observer = std::move(value);
 }

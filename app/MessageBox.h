@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,9 +37,12 @@ public:
     // The boxes shown since the last call, oldest first.
     static std::vector<Shown> TakeShown();
     static std::vector<QString> TakeShownTexts();
+    // Called with each recorded text as it is shown, so a test can look at the program then.
+    static void SetObserver(std::function<void(const QString& text)> observer);
 
 private:
     static bool recording;
     static std::deque<Answer> answers;
     static std::vector<Shown> shown;
+    static std::function<void(const QString&)> observer;
 };

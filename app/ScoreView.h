@@ -65,6 +65,10 @@ public:
     // worker may already have posted is then ignored.
     void JoinWorker();
 
+    // The download's completion on this thread, once the worker is joined: the messages
+    // and the new tree.
+    void OnDownloadDone(int result);
+
     // Tests: waits for the worker thread to end, then handles what it posted.
     void FinishWorkerForTest();
 
@@ -88,7 +92,6 @@ private:
     // False when a worker runs already.
     bool StartWorker(std::function<void()> job, std::function<void()> done);
     void OnWorkerDone(const std::function<void()>& done);
-    void OnDownloadDone(int result);
     void ShowWebPage(const std::string& url);
     void UpdateCursor(const QPoint& point);
     void UpdateCursor();
