@@ -43,13 +43,4 @@ TEST(CommandLine, RefusesWhatCannotWork) {
     }
 }
 
-TEST(CommandLine, HelpNamesEveryOption) {
-    CommandLineOptions options;
-    QString error;
-    ASSERT_TRUE(Parse({"--help"}, options, error));
-    EXPECT_TRUE(options.help);
-    EXPECT_TRUE(options.helpText.contains("--device <folder>"));
-    EXPECT_TRUE(options.helpText.contains("--screenshot <file>"));
-}
-
 } // namespace

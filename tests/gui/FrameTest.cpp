@@ -70,13 +70,6 @@ TEST_F(FrameTest, ToolbarHasFourButtonsWithPromptsAndTooltips) {
     }
     EXPECT_EQ(c.tbDownload->statusTip(), "Download the highscores from the mobile device");
     EXPECT_EQ(c.tbDownload->toolTip(), "Download the highscores");
-    EXPECT_EQ(c.publish->statusTip(), "Publish the highscores on the server");
-    EXPECT_EQ(c.tbPublish->toolTip(), "Publish the highscores");
-    EXPECT_EQ(c.tbCommunityPage->toolTip(), "Show the Ludora highscores webpage");
-    EXPECT_EQ(c.islandsPage->statusTip(), "Show the Skyholm highscores webpage");
-    EXPECT_EQ(c.options->statusTip(), "Change options");
-    EXPECT_EQ(c.productsPage->statusTip(), "Show Zelkora products webpage");
-    EXPECT_EQ(c.about->statusTip(), "Display the program information and copyright");
     EXPECT_EQ(c.exit->statusTip(), "Quit the application");
     EXPECT_EQ(c.exit->toolTip(), "Exit");
 }

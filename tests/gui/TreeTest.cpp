@@ -96,20 +96,6 @@ TEST_F(TreeTest, RebuildShowsRootSourcesAndCheckedEntries) {
     EXPECT_TRUE(frame->Actions().publish->isEnabled());
 }
 
-TEST_F(TreeTest, GameMapCoversEveryKnownNumber) {
-    const std::map<std::int32_t, int> expected = {
-        {0, 3},     {1, 4},   {4, 5},   {3, 6},     {5, 7},     {6, 8},
-        {2, 9},     {20, 10}, {27, 10}, {1001, 11}, {1002, 12}, {1003, 13},
-        {1004, 14}, {7, 3},   {19, 3},  {28, 3},    {-1, 3},    {1005, 3}};
-    for (const auto& [game, image] : expected)
-        EXPECT_EQ(view->ImageForGame(game), image) << game;
-    ASSERT_EQ(view->StateImages().size(), 15u);
-    EXPECT_TRUE(view->StateImages()[0].pixmap(16).toImage().pixelColor(8, 8).alpha() == 0)
-        << "the first image is blank";
-    for (std::size_t i = 1; i < view->StateImages().size(); ++i)
-        EXPECT_FALSE(view->StateImages()[i].isNull()) << i;
-}
-
 TEST_F(TreeTest, NoBranchesMeansNoTreeAndThePictureAgain) {
     CHighscoreSource* source = AddSource("Zelk Deminar", 5);
     view->RebuildTree({Branch(source, {0})});
