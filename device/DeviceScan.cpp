@@ -119,6 +119,20 @@ int CHighscoreCollection::ReadAnnouncements() {
     islandsAppPresent = false;
     announcements.clear();
 
+    // Whether the islands game is installed is looked at even when the program's own key is
+    // missing: an islands game that never ran has announced nothing yet, and that is just when
+    // the user must be told to start it once.
+    CRemoteRegKey islandsKey(device, HKEY_LOCAL_MACHINE, kIslandsServiceKey);
+    if (islandsKey.IsOpen()) {
+        const std::string appPath = islandsKey.QueryString(kIslandsAppValue, "");
+        if (!appPath.empty()) {
+            const std::u16string wideAppPath = WideFromNarrow(appPath);
+            islandsAppPresent =
+                device->CeGetFileAttributes(wideAppPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+        }
+    }
+    islandsKey.Close();
+
     CRemoteRegKey programKey(device, HKEY_LOCAL_MACHINE, kProgramKey);
     if (!programKey.IsOpen())
         return 0;
@@ -132,17 +146,6 @@ int CHighscoreCollection::ReadAnnouncements() {
         if (kind > 0)
             announcements.push_back(Announcement{kind, value.substr(comma + 1)});
     }
-
-    CRemoteRegKey islandsKey(device, HKEY_LOCAL_MACHINE, kIslandsServiceKey);
-    if (islandsKey.IsOpen()) {
-        const std::string appPath = islandsKey.QueryString(kIslandsAppValue, "");
-        if (!appPath.empty()) {
-            const std::u16string wideAppPath = WideFromNarrow(appPath);
-            islandsAppPresent =
-                device->CeGetFileAttributes(wideAppPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-        }
-    }
-    islandsKey.Close();
     programKey.Close();
     return 1;
 }

@@ -157,4 +157,15 @@ QString RegistryString(const QString& text) {
     return u'"' + escaped + u'"';
 }
 
+QByteArray IslandFileBytes(const std::string& name, const std::string& id, const QByteArray& body) {
+    QByteArray header(200, '\0');
+    for (std::size_t i = 0; i < name.size() && i < 15; ++i)
+        header[int(12 + i)] = name[i];
+    for (std::size_t i = 0; i < id.size() && i < 63; ++i)
+        header[int(28 + i)] = id[i];
+    for (char& c : header)
+        c = char(c ^ 0x6D);
+    return header + body;
+}
+
 } // namespace writers

@@ -76,6 +76,12 @@ struct ModeStats {
 };
 QByteArray PuzzleStatisticsFile(const std::array<ModeStats, 4>& modes);
 
+// An island file of the islands game: a 200-byte header masked with 0x6D that holds the
+// island's name (at most 15 bytes) at offset 12 and its id (at most 63 bytes) at offset 28,
+// then the island's own data.
+QByteArray IslandFileBytes(const std::string& name, const std::string& id,
+                           const QByteArray& body = QByteArray());
+
 // Text as UTF-16LE bytes followed by one zero unit.
 QByteArray Utf16z(const QString& text);
 // Bytes in the registry export's binary form: "hex:41,00,...".

@@ -1,5 +1,6 @@
 // The sample handheld: one decodable table of every layout, a few factory entries, the
-// owner's name, a mail attachments folder and a storage card.
+// owner's name, a mail attachments folder, a storage card, the games' statistics, announced
+// new highscores and the islands game's folder.
 #include "HighscoreWriters.h"
 
 #include <QCryptographicHash>
@@ -88,6 +89,16 @@ bool WriteSampleImage(const QString& folder) {
         PuzzleStatisticsFile({{{14, 5230, 41200}, {3, 2210, 5100}, {0, 0, 0}, {11, 880, 6050}}}));
     put(QStringLiteral("My Documents/Scorvane/NewHighscores.sco"),
         SignedTableText(2, 1, "Zelk Quilbit (new)", {{"Mira", 3300, ""}}));
+    // The islands game: its program, and its folder with the current island, two stored
+    // islands and its settings file, which carries no island number.
+    put(QStringLiteral("Program Files/Zelk Skyholm/Skyholm.exe"), QByteArray(64, '\x90'));
+    put(QStringLiteral("My Documents/Zelk Skyholm/island.0"),
+        IslandFileBytes("Home Reef", "MIRA-0007", QByteArray(300, '\x11')));
+    put(QStringLiteral("My Documents/Zelk Skyholm/island.1"),
+        IslandFileBytes("Coral Crown", "MIRA-0001", QByteArray(420, '\x22')));
+    put(QStringLiteral("My Documents/Zelk Skyholm/island.2"),
+        IslandFileBytes("Gull Rock", "MIRA-0002", QByteArray(380, '\x33')));
+    put(QStringLiteral("My Documents/Zelk Skyholm/settings.ino"), "[Player]\nName=Mira\n");
 
     const QString registry =
         QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n"
@@ -99,10 +110,15 @@ bool WriteSampleImage(const QString& folder) {
                        "[HKEY_LOCAL_MACHINE\\PMail\\Attachments]\r\n"
                        "\"TopDir\"=%2\r\n\r\n"
                        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\r\n"
-                       "\"QuilbitNew\"=%3\r\n")
+                       "\"QuilbitNew\"=%3\r\n"
+                       "\"Skyholm\"=%4\r\n\r\n"
+                       "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\SkyholmService\\Product]\r\n"
+                       "\"propNameAppPath\"=%5\r\n")
             .arg(RegistryHex(Utf16z(QStringLiteral("Mira Lindqvist"))),
                  RegistryString(QStringLiteral("Mail Attachments")),
-                 RegistryString(QStringLiteral("1,\\My Documents\\Scorvane\\NewHighscores.sco")));
+                 RegistryString(QStringLiteral("1,\\My Documents\\Scorvane\\NewHighscores.sco")),
+                 RegistryString(QStringLiteral("2,\\My Documents\\Zelk Skyholm")),
+                 RegistryString(QStringLiteral("\\Program Files\\Zelk Skyholm\\Skyholm.exe")));
     ok = WriteFile(folder + QStringLiteral("/registry.reg"), registry.toUtf8()) && ok;
     ok = WriteFile(folder + QStringLiteral("/device.ini"),
                    "[Device]\nStorageCards=Storage Card\n\n[Link]\nPacing=0\n") &&

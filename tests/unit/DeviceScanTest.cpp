@@ -128,9 +128,12 @@ TEST_F(ScanTest, AnnouncedFoldersAreNeverGameFolders) {
                             "\"a\"=\"2,\\\\STORAGE\\\\program files\\\\skyholm\"\n"
                             "\"b\"=\"1,\\\\Storage\\\\Program Files\\\\vondrel\\\\x.sco\"\n"));
     ASSERT_EQ(Scan(), 1);
-    EXPECT_EQ(Found(), std::vector<std::string>{"vondrel: Zelk Vondrel (Bob)"});
+    // The announced folder is read as the islands folder (its one file has no island number),
+    // never as a game folder.
+    EXPECT_EQ(Found(), (std::vector<std::string>{"NewHighscores_Skyholm: Zelk Skyholm ()",
+                                                 "vondrel: Zelk Vondrel (Bob)"}));
     ASSERT_EQ(collection.announcements.size(), 2u);
-    EXPECT_EQ(collection.islandsEntriesLoaded, 0) << "islands folders are not read yet";
+    EXPECT_EQ(collection.islandsEntriesLoaded, 1);
 }
 
 TEST_F(ScanTest, ReadsOnlyWellFormedAnnouncements) {
@@ -167,10 +170,12 @@ TEST_F(ScanTest, TheIslandsGameCountsAsPresentOnlyWhenItsProgramExists) {
     ASSERT_EQ(Scan(), 1);
     EXPECT_FALSE(collection.islandsAppPresent);
 
-    // Without the program's own key the islands key is not looked at.
+    // An islands game that never ran has announced nothing, so the program's own key may be
+    // missing: the game still counts as present, so that the user is told to run it once.
     Registry(serviceKey.arg(QStringLiteral("Skyholm.exe")));
     ASSERT_EQ(Scan(), 1);
-    EXPECT_FALSE(collection.islandsAppPresent);
+    EXPECT_TRUE(collection.islandsAppPresent);
+    EXPECT_EQ(collection.islandsEntriesLoaded, 0);
 }
 
 TEST_F(ScanTest, OnlyStorageCardsAreSearchedAtTheRoot) {

@@ -1,6 +1,7 @@
 // The islands game's files: reading the folder, the entries, and the publish/delete cycle that
 // must never lose an island the player has not published.
 #include "FakeDevice.h"
+#include "HighscoreWriters.h"
 
 #include "device/HighscoreCollection.h"
 #include "device/IslandFiles.h"
@@ -15,19 +16,6 @@ using namespace rapi;
 namespace {
 
 const QString kFolder = QStringLiteral("\\My Documents\\Skyholm");
-
-// An island file: a masked 200-byte header with the two texts, then the body.
-QByteArray IslandBytes(const std::string& name, const std::string& id, const QByteArray& body = "",
-                       int size = 200) {
-    QByteArray header(size, '\0');
-    for (std::size_t i = 0; i < name.size() && 12 + i < 27 && 12 + i < std::size_t(size); ++i)
-        header[12 + int(i)] = name[i];
-    for (std::size_t i = 0; i < id.size() && 28 + i < 91 && 28 + i < std::size_t(size); ++i)
-        header[28 + int(i)] = id[i];
-    for (int i = 0; i < std::min(size, 200); ++i)
-        header[i] = char(header[i] ^ kIslandHeaderMask);
-    return header + body;
-}
 
 std::u16string W(const char* text) {
     return QString::fromUtf8(text).toStdU16String();
@@ -94,7 +82,7 @@ TEST(IslandNumbers, ComeFromTheExtension) {
 
 TEST(IslandHeader, IsReadFrom200BytesAndCutAtItsFields) {
     IslandFile island;
-    const QByteArray full = IslandBytes("NameOf15Chars!!", "id-1");
+    const QByteArray full = writers::IslandFileBytes("NameOf15Chars!!", "id-1");
     island.bytes.Append(full.constData(), 200);
     ASSERT_TRUE(ReadIslandHeader(island));
     EXPECT_EQ(island.name, "NameOf15Chars!!");
@@ -116,11 +104,12 @@ TEST(IslandHeader, IsReadFrom200BytesAndCutAtItsFields) {
 }
 
 TEST_F(IslandsTest, FolderReadSkipsSubfoldersAndKeepsFilesAsStored) {
-    device.AddFile(kFolder + QStringLiteral("\\a.1"), IslandBytes("Alpha", "A", "body"));
-    device.AddFile(kFolder + QStringLiteral("\\b.0"), IslandBytes("Home", "B"));
+    device.AddFile(kFolder + QStringLiteral("\\a.1"),
+                   writers::IslandFileBytes("Alpha", "A", "body"));
+    device.AddFile(kFolder + QStringLiteral("\\b.0"), writers::IslandFileBytes("Home", "B"));
     device.AddFile(kFolder + QStringLiteral("\\settings.ini"), "x");
     device.AddFolder(kFolder + QStringLiteral("\\sub"));
-    device.AddFile(kFolder + QStringLiteral("\\sub\\c.2"), IslandBytes("Nested", "C"));
+    device.AddFile(kFolder + QStringLiteral("\\sub\\c.2"), writers::IslandFileBytes("Nested", "C"));
     auto source = Download();
     ASSERT_TRUE(source);
     ASSERT_EQ(source->islands.size(), 3u);
@@ -135,8 +124,8 @@ TEST_F(IslandsTest, FolderReadSkipsSubfoldersAndKeepsFilesAsStored) {
 }
 
 TEST_F(IslandsTest, EntriesKeepTheirListIndexPastHiddenFiles) {
-    device.AddFile(kFolder + QStringLiteral("\\a.x"), IslandBytes("NoNumber", "A"));
-    device.AddFile(kFolder + QStringLiteral("\\b.4"), IslandBytes("Four", "B"));
+    device.AddFile(kFolder + QStringLiteral("\\a.x"), writers::IslandFileBytes("NoNumber", "A"));
+    device.AddFile(kFolder + QStringLiteral("\\b.4"), writers::IslandFileBytes("Four", "B"));
     auto source = Download();
     ASSERT_TRUE(source);
     EXPECT_EQ(Entries(*source), (std::vector<std::string>{"<hidden>", "Island 4 (Four)"}));
@@ -145,8 +134,8 @@ TEST_F(IslandsTest, EntriesKeepTheirListIndexPastHiddenFiles) {
 }
 
 TEST_F(IslandsTest, OneUnreadableFileFailsTheWholeFolder) {
-    device.AddFile(kFolder + QStringLiteral("\\a.1"), IslandBytes("A", "A"));
-    device.AddFile(kFolder + QStringLiteral("\\b.2"), IslandBytes("B", "B"));
+    device.AddFile(kFolder + QStringLiteral("\\a.1"), writers::IslandFileBytes("A", "A"));
+    device.AddFile(kFolder + QStringLiteral("\\b.2"), writers::IslandFileBytes("B", "B"));
     device.shortReadBytes = 1;
     CIslandsSource source(&collection, kHighscoreSalt, "NewHighscores_Skyholm", 25);
     EXPECT_EQ(source.LoadFromDevice(kFolder.toStdString()), READ_SHORT);
@@ -174,9 +163,9 @@ TEST_F(IslandsTest, MissingUnsearchableOrOverlongFoldersAreRefused) {
 }
 
 TEST_F(IslandsTest, PublishedIslandsAreDeletedAtTheNextDownload) {
-    device.AddFile(kFolder + QStringLiteral("\\a.0"), IslandBytes("Home", "H"));
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
-    device.AddFile(kFolder + QStringLiteral("\\c.2"), IslandBytes("Two", "I2"));
+    device.AddFile(kFolder + QStringLiteral("\\a.0"), writers::IslandFileBytes("Home", "H"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), writers::IslandFileBytes("One", "I1"));
+    device.AddFile(kFolder + QStringLiteral("\\c.2"), writers::IslandFileBytes("Two", "I2"));
     auto first = Download();
     ASSERT_TRUE(first);
     Publish(*first, {0, 1}, true);
@@ -196,7 +185,7 @@ TEST_F(IslandsTest, PublishedIslandsAreDeletedAtTheNextDownload) {
 }
 
 TEST_F(IslandsTest, FailedOrUnfinishedUploadsDeleteNothing) {
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), writers::IslandFileBytes("One", "I1"));
     auto first = Download();
     ASSERT_TRUE(first);
     Publish(*first, {0}, false);
@@ -212,7 +201,7 @@ TEST_F(IslandsTest, FailedOrUnfinishedUploadsDeleteNothing) {
 }
 
 TEST_F(IslandsTest, AnUnreadableFolderKeepsIslandsAndMarks) {
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), writers::IslandFileBytes("One", "I1"));
     auto first = Download();
     ASSERT_TRUE(first);
     Publish(*first, {0}, true);
@@ -226,12 +215,14 @@ TEST_F(IslandsTest, AnUnreadableFolderKeepsIslandsAndMarks) {
 }
 
 TEST_F(IslandsTest, ANewIslandThatReusesAPublishedIdSurvives) {
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "SAME", "v1"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"),
+                   writers::IslandFileBytes("One", "SAME", "v1"));
     auto first = Download();
     ASSERT_TRUE(first);
     Publish(*first, {0}, true);
     // Before the next download the player builds a new island from the same settings file.
-    device.AddFile(kFolder + QStringLiteral("\\c.2"), IslandBytes("Two", "SAME", "v2"));
+    device.AddFile(kFolder + QStringLiteral("\\c.2"),
+                   writers::IslandFileBytes("Two", "SAME", "v2"));
     auto second = Download();
     ASSERT_TRUE(second);
     EXPECT_FALSE(device.HasFile(kFolder + QStringLiteral("\\b.1")));
@@ -244,7 +235,8 @@ TEST_F(IslandsTest, ANewIslandThatReusesAPublishedIdSurvives) {
 }
 
 TEST_F(IslandsTest, AMarkWhoseFileWasRemovedByHandIsDropped) {
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "GONE", "v1"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"),
+                   writers::IslandFileBytes("One", "GONE", "v1"));
     auto first = Download();
     ASSERT_TRUE(first);
     Publish(*first, {0}, true);
@@ -252,14 +244,15 @@ TEST_F(IslandsTest, AMarkWhoseFileWasRemovedByHandIsDropped) {
     device.deleted.clear();
     ASSERT_TRUE(Download());
     EXPECT_FALSE(IsIslandMarked("GONE"));
-    device.AddFile(kFolder + QStringLiteral("\\d.4"), IslandBytes("Later", "GONE", "v2"));
+    device.AddFile(kFolder + QStringLiteral("\\d.4"),
+                   writers::IslandFileBytes("Later", "GONE", "v2"));
     ASSERT_TRUE(Download());
     EXPECT_TRUE(device.HasFile(kFolder + QStringLiteral("\\d.4")));
 }
 
 TEST_F(IslandsTest, MarksFromOlderVersionsStillDeleteByIdAlone) {
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "OLD"));
-    device.AddFile(kFolder + QStringLiteral("\\c.0"), IslandBytes("Current", "OLD"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), writers::IslandFileBytes("One", "OLD"));
+    device.AddFile(kFolder + QStringLiteral("\\c.0"), writers::IslandFileBytes("Current", "OLD"));
     MarkIslandForDeletion("OLD");
     auto source = Download();
     ASSERT_TRUE(source);
@@ -269,7 +262,7 @@ TEST_F(IslandsTest, MarksFromOlderVersionsStillDeleteByIdAlone) {
 }
 
 TEST_F(IslandsTest, AnIslandWhoseDeletionFailsKeepsItsMark) {
-    device.AddFile(kFolder + QStringLiteral("\\b.1"), IslandBytes("One", "I1"));
+    device.AddFile(kFolder + QStringLiteral("\\b.1"), writers::IslandFileBytes("One", "I1"));
     auto first = Download();
     ASSERT_TRUE(first);
     Publish(*first, {0}, true);
