@@ -1,57 +1,54 @@
 #include "device/DeviceConnector.h"
 
+#include "device/RapiLibraryDevice.h"
 #include "device/SimulatedDevice.h"
+
+#include <QSettings>
 
 namespace {
 
-// Stands in when no handheld can be reached at all: every session fails at once.
-class CUnreachableDevice final : public IRapiDevice {
-public:
-    bool StartSession(rapi::DWORD) override { return false; }
-    void CeRapiUninit() override {}
-    rapi::LONG CeRegOpenKeyEx(rapi::HKEY, const rapi::WCHAR*, rapi::DWORD, rapi::DWORD,
-                              rapi::HKEY*) override {
-        return rapi::ERROR_INVALID_HANDLE;
-    }
-    rapi::LONG CeRegQueryValueEx(rapi::HKEY, const rapi::WCHAR*, rapi::DWORD*, rapi::DWORD*,
-                                 rapi::BYTE*, rapi::DWORD*) override {
-        return rapi::ERROR_INVALID_HANDLE;
-    }
-    rapi::LONG CeRegEnumValue(rapi::HKEY, rapi::DWORD, rapi::WCHAR*, rapi::DWORD*, rapi::DWORD*,
-                              rapi::DWORD*, rapi::BYTE*, rapi::DWORD*) override {
-        return rapi::ERROR_INVALID_HANDLE;
-    }
-    rapi::LONG CeRegQueryInfoKey(rapi::HKEY, rapi::WCHAR*, rapi::DWORD*, rapi::DWORD*, rapi::DWORD*,
-                                 rapi::DWORD*, rapi::DWORD*, rapi::DWORD*, rapi::DWORD*,
-                                 rapi::DWORD*, rapi::DWORD*, rapi::FILETIME*) override {
-        return rapi::ERROR_INVALID_HANDLE;
-    }
-    rapi::LONG CeRegCloseKey(rapi::HKEY) override { return rapi::ERROR_INVALID_HANDLE; }
-    rapi::HANDLE CeCreateFile(const rapi::WCHAR*, rapi::DWORD, rapi::DWORD, rapi::DWORD,
-                              rapi::DWORD) override {
-        return rapi::INVALID_HANDLE_VALUE;
-    }
-    rapi::DWORD CeGetFileSize(rapi::HANDLE, rapi::DWORD*) override {
-        return rapi::INVALID_FILE_SIZE;
-    }
-    rapi::BOOL CeReadFile(rapi::HANDLE, void*, rapi::DWORD, rapi::DWORD*) override { return 0; }
-    rapi::BOOL CeCloseHandle(rapi::HANDLE) override { return 0; }
-    rapi::DWORD CeGetFileAttributes(const rapi::WCHAR*) override {
-        return rapi::INVALID_FILE_ATTRIBUTES;
-    }
-    rapi::BOOL CeDeleteFile(const rapi::WCHAR*) override { return 0; }
-    rapi::BOOL CeFindAllFiles(const rapi::WCHAR*, rapi::DWORD, rapi::DWORD*,
-                              rapi::CE_FIND_DATA**) override {
-        return 0;
-    }
-    rapi::HRESULT CeRapiFreeBuffer(void*) override { return 0; }
-    void Pause(rapi::DWORD) override {}
-};
+QString DeviceSetting(const char* key) {
+    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
+    return profile.value(QStringLiteral("Device/") + QLatin1String(key)).toString().trimmed();
+}
+
+std::optional<rapi::DWORD> ParseWait(const QString& text) {
+    if (text.isEmpty() || text.size() > 10)
+        return std::nullopt;
+    for (const QChar c : text)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    const qulonglong value = text.toULongLong();
+    if (value > kMaxSessionWaitMs)
+        return std::nullopt;
+    return static_cast<rapi::DWORD>(value);
+}
 
 } // namespace
+
+QStringList RapiLibraryCandidates() {
+    QStringList candidates;
+    const QString fromEnvironment = qEnvironmentVariable("SCORVANE_RAPI_LIBRARY").trimmed();
+    if (!fromEnvironment.isEmpty())
+        candidates.append(fromEnvironment);
+    const QString fromProfile = DeviceSetting("RapiLibrary");
+    if (!fromProfile.isEmpty() && !candidates.contains(fromProfile))
+        candidates.append(fromProfile);
+    for (const QString& name : CRapiLibraryDevice::PlatformLibraryNames())
+        if (!candidates.contains(name))
+            candidates.append(name);
+    return candidates;
+}
+
+std::optional<rapi::DWORD> SessionWaitOverride() {
+    if (qEnvironmentVariableIsSet("SCORVANE_SESSION_WAIT_MS"))
+        if (auto wait = ParseWait(qEnvironmentVariable("SCORVANE_SESSION_WAIT_MS").trimmed()))
+            return wait;
+    return ParseWait(DeviceSetting("SessionWaitMs"));
+}
 
 std::unique_ptr<IRapiDevice> CreateDevice(const QString& imageFolder) {
     if (!imageFolder.isEmpty())
         return std::make_unique<CSimulatedDevice>(imageFolder);
-    return std::make_unique<CUnreachableDevice>();
+    return std::make_unique<CRapiLibraryDevice>(RapiLibraryCandidates(), SessionWaitOverride());
 }

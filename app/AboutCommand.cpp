@@ -1,0 +1,7 @@
+// The About command: the About box with the licence agreement.
+#include "ui/AboutDlg.h"
+
+void ShowAboutBox(QWidget* parent) {
+    CAboutDlg dialog(parent);
+    dialog.exec();
+}

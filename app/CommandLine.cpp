@@ -1,0 +1,57 @@
+#include "app/CommandLine.h"
+
+#include "device/SimulatedDevice.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+bool ParseCommandLine(const QStringList& arguments, CommandLineOptions& options, QString& error) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Collects the highscores of the games on a mobile device and publishes "
+                       "them on the highscore sites."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption device(
+        QStringList{QStringLiteral("device")},
+        QStringLiteral("Use the device image in <folder> in place of the mobile device, for "
+                       "this run only (File > Choose Device Image remembers a folder)."),
+        QStringLiteral("folder"));
+    const QCommandLineOption screenshot(
+        QStringList{QStringLiteral("screenshot")},
+        QStringLiteral("Download at once, save a picture of the window to <file> (PNG) when "
+                       "the download has ended, and quit. Message boxes are printed instead "
+                       "of shown."),
+        QStringLiteral("file"));
+    parser.addOption(device);
+    parser.addOption(screenshot);
+
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QStringLiteral("Unexpected argument: ") + parser.positionalArguments().first();
+        return false;
+    }
+    options.help = parser.isSet(help);
+    options.version = parser.isSet(version);
+    options.helpText = parser.helpText();
+    if (parser.isSet(device)) {
+        options.deviceFolder = QDir(parser.value(device)).absolutePath();
+        if (!CSimulatedDevice::LooksLikeImage(options.deviceFolder)) {
+            error = QStringLiteral("Not a device image (no \"files\" folder and no "
+                                   "\"registry.reg\"): ") +
+                    QDir::toNativeSeparators(options.deviceFolder);
+            return false;
+        }
+    }
+    if (parser.isSet(screenshot)) {
+        options.screenshotFile = parser.value(screenshot);
+        if (options.screenshotFile.isEmpty()) {
+            error = QStringLiteral("--screenshot needs a file name");
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "scores/HighscoreTree.h"
+
+#include <QCursor>
+#include <QFrame>
+#include <QIcon>
+#include <QPixmap>
+#include <functional>
+#include <map>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class CCheckTreeCtrl;
+class CHighscoreSource;
+class CScorvaneApp;
+class QTreeWidgetItem;
+
+// The hot spot of the welcome picture, relative to its top-left corner: the link text that
+// starts a download. Right and bottom edges are exclusive.
+inline constexpr int kHotSpotLeft = 148;
+inline constexpr int kHotSpotTop = 214;
+inline constexpr int kHotSpotRight = 298;
+inline constexpr int kHotSpotBottom = 235;
+
+// The main window's client view: the welcome picture until a download has found something,
+// the highscore tree afterwards. It runs the one worker thread (Download or Publish) and
+// handles its completion on the user-interface thread.
+class CScoreView : public QFrame {
+    Q_OBJECT
+public:
+    explicit CScoreView(CScorvaneApp* app, QWidget* parent = nullptr);
+    ~CScoreView() override;
+
+    // The tree; null while the welcome picture shows.
+    CCheckTreeCtrl* Tree() const { return tree; }
+    bool IsBusy() const { return worker != nullptr; }
+
+    // The welcome picture's place in the view, centred in the client area.
+    QRect PictureRect() const;
+    QRect HotSpotRect() const;
+    QSize PictureSize() const;
+
+    // The state images of the tree by index, and the game number → image index map.
+    const std::vector<QIcon>& StateImages() const { return images; }
+    int ImageForGame(std::int32_t game) const;
+
+    // Commands.
+    void StartDownload();
+    void StartPublish();
+    void RunOptions();
+    void ShowCommunityPage();
+    void ShowIslandsPage();
+    void ShowProductsPage();
+
+    // Rebuilds the tree from branches; the tree is null afterwards when there are none.
+    void RebuildTree(const std::vector<TreeBranch>& branches);
+
+    // Reads the check boxes into each source's chosen entries and returns the sources with
+    // at least one checked entry, in tree order.
+    std::vector<CHighscoreSource*> ReadCheckedSources();
+
+    // Waits for a running worker with no time limit and forgets it. The completion that the
+    // worker may already have posted is then ignored.
+    void JoinWorker();
+
+    // The download's completion on this thread, once the worker is joined: the messages
+    // and the new tree.
+    void OnDownloadDone(int result);
+
+    // Tests: waits for the worker thread to end, then handles what it posted.
+    void FinishWorkerForTest();
+
+Q_SIGNALS:
+    // The worker started or ended, or the tree appeared or went: commands change state.
+    void stateChanged();
+    // What a running download is doing, for the status bar.
+    void progress(const QString& text);
+    // A download's completion has been handled (its messages were shown).
+    void downloadFinished(int result);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    // Runs job on the worker thread, then done on this thread once the worker is joined.
+    // False when a worker runs already.
+    bool StartWorker(std::function<void()> job, std::function<void()> done);
+    void OnWorkerDone(const std::function<void()>& done);
+    void ShowWebPage(const std::string& url);
+    void UpdateCursor(const QPoint& point);
+    void UpdateCursor();
+    void DeleteTree();
+
+    CScorvaneApp* app;
+    CCheckTreeCtrl* tree = nullptr;
+    std::vector<QIcon> images;
+    std::map<std::int32_t, int> gameImages;
+    QPixmap background;
+    std::unique_ptr<std::thread> worker;
+    QCursor arrowCursor{Qt::ArrowCursor};
+    QCursor busyCursor{Qt::BusyCursor};
+    QCursor linkCursor;
+};

@@ -1,0 +1,97 @@
+#include "app/CommandLine.h"
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "app/ScoreView.h"
+#include "app/ScorvaneApp.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <cstdio>
+
+namespace {
+
+// --help and --version print and end without opening a window (or needing a display).
+bool AsksForTextOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "-?" || arg == "--help-all" || arg == "-v" ||
+            arg == "--version")
+            return true;
+    }
+    return false;
+}
+
+int PrintTextOnly(int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(SCORVANE_VERSION));
+    CommandLineOptions options;
+    QString error;
+    if (!ParseCommandLine(QCoreApplication::arguments(), options, error)) {
+        std::fprintf(stderr, "scorvane: %s\nTry 'scorvane --help'.\n", qPrintable(error));
+        return 2;
+    }
+    if (options.version)
+        std::printf("Scorvane %s\n", SCORVANE_VERSION);
+    else
+        std::fputs(qPrintable(options.helpText), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (AsksForTextOnly(argc, argv))
+        return PrintTextOnly(argc, argv);
+
+    QApplication qtApp(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(SCORVANE_VERSION));
+
+    CommandLineOptions options;
+    QString error;
+    if (!ParseCommandLine(QCoreApplication::arguments(), options, error)) {
+        std::fprintf(stderr, "scorvane: %s\nTry 'scorvane --help'.\n", qPrintable(error));
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(qPrintable(options.helpText), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("Scorvane %s\n", SCORVANE_VERSION);
+        return 0;
+    }
+
+    CScorvaneApp app;
+    if (!options.deviceFolder.isEmpty())
+        app.SetDeviceImageFolder(options.deviceFolder, false);
+    else
+        app.SetDeviceImageFolder(CScorvaneApp::RememberedImageFolder(), false);
+
+    if (!options.screenshotFile.isEmpty())
+        MessageBox::SetRecording(true);
+
+    if (!app.InitInstance()) {
+        std::fprintf(stderr, "scorvane: the main window could not be created\n");
+        return 1;
+    }
+
+    if (!options.screenshotFile.isEmpty()) {
+        CMainFrame* frame = app.MainFrame();
+        int exitCode = 0;
+        QObject::connect(frame->View(), &CScoreView::downloadFinished, frame, [&](int) {
+            for (const QString& text : MessageBox::TakeShownTexts())
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+            if (!frame->grab().save(options.screenshotFile, "PNG")) {
+                std::fprintf(stderr, "scorvane: cannot write %s\n",
+                             qPrintable(options.screenshotFile));
+                exitCode = 1;
+            }
+            QCoreApplication::exit(exitCode);
+        });
+        frame->View()->StartDownload();
+    }
+
+    const int code = QApplication::exec();
+    app.ExitInstance();
+    return code;
+}

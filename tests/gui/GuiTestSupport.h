@@ -1,0 +1,86 @@
+#pragma once
+
+#include "device/RapiDevice.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QStringList>
+#include <QUrl>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+class QWidget;
+
+// A handheld whose session start waits until the test opens the gate, so that a test can
+// look at the program while a download is under way. Everything else is passed on to the
+// device behind it.
+class GatedDevice final : public IRapiDevice {
+public:
+    struct Gate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool open = false;
+        bool entered = false;
+        bool refuse = false; // the session then fails once the gate opens
+
+        void Open();
+        // Blocks until a worker waits at the gate (or has passed it).
+        void WaitUntilEntered();
+    };
+
+    GatedDevice(std::unique_ptr<IRapiDevice> inner, std::shared_ptr<Gate> gate);
+
+    bool StartSession(rapi::DWORD waitMs) override;
+    void CeRapiUninit() override;
+    rapi::LONG CeRegOpenKeyEx(rapi::HKEY key, const rapi::WCHAR* subKey, rapi::DWORD options,
+                              rapi::DWORD access, rapi::HKEY* result) override;
+    rapi::LONG CeRegQueryValueEx(rapi::HKEY key, const rapi::WCHAR* valueName,
+                                 rapi::DWORD* reserved, rapi::DWORD* type, rapi::BYTE* data,
+                                 rapi::DWORD* dataSize) override;
+    rapi::LONG CeRegEnumValue(rapi::HKEY key, rapi::DWORD index, rapi::WCHAR* valueName,
+                              rapi::DWORD* valueNameChars, rapi::DWORD* reserved, rapi::DWORD* type,
+                              rapi::BYTE* data, rapi::DWORD* dataSize) override;
+    rapi::LONG CeRegQueryInfoKey(rapi::HKEY key, rapi::WCHAR* className, rapi::DWORD* classChars,
+                                 rapi::DWORD* reserved, rapi::DWORD* subKeys,
+                                 rapi::DWORD* maxSubKeyChars, rapi::DWORD* maxClassChars,
+                                 rapi::DWORD* values, rapi::DWORD* maxValueNameChars,
+                                 rapi::DWORD* maxValueBytes, rapi::DWORD* securityDescriptorBytes,
+                                 rapi::FILETIME* lastWriteTime) override;
+    rapi::LONG CeRegCloseKey(rapi::HKEY key) override;
+    rapi::HANDLE CeCreateFile(const rapi::WCHAR* fileName, rapi::DWORD access,
+                              rapi::DWORD shareMode, rapi::DWORD creation,
+                              rapi::DWORD flagsAndAttributes) override;
+    rapi::DWORD CeGetFileSize(rapi::HANDLE file, rapi::DWORD* sizeHigh) override;
+    rapi::BOOL CeReadFile(rapi::HANDLE file, void* buffer, rapi::DWORD bytesToRead,
+                          rapi::DWORD* bytesRead) override;
+    rapi::BOOL CeCloseHandle(rapi::HANDLE object) override;
+    rapi::DWORD CeGetFileAttributes(const rapi::WCHAR* fileName) override;
+    rapi::BOOL CeDeleteFile(const rapi::WCHAR* fileName) override;
+    rapi::BOOL CeFindAllFiles(const rapi::WCHAR* pattern, rapi::DWORD flags, rapi::DWORD* count,
+                              rapi::CE_FIND_DATA** found) override;
+    rapi::HRESULT CeRapiFreeBuffer(void* buffer) override;
+    void Pause(rapi::DWORD milliseconds) override;
+
+    int sessionsEnded = 0;
+
+private:
+    std::unique_ptr<IRapiDevice> inner;
+    std::shared_ptr<Gate> gate;
+};
+
+// Mouse events sent straight to a widget.
+void SendMouse(QWidget* widget, int type, QPoint point, int button);
+void Click(QWidget* widget, QPoint point);
+void MoveMouse(QWidget* widget, QPoint point);
+
+// Catches the web pages the program asks the desktop to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    UrlCatcher();
+    ~UrlCatcher() override;
+    QStringList opened;
+public Q_SLOTS:
+    void Open(const QUrl& url);
+};
