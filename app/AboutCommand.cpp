@@ -1,4 +1,5 @@
 // The About command: the About box with the licence agreement.
+#include "app/MainFrame.h"
 #include "ui/AboutDlg.h"
 
 void ShowAboutBox(QWidget* parent) {

@@ -23,8 +23,14 @@ bool ParseCommandLine(const QStringList& arguments, CommandLineOptions& options,
                        "the download has ended, and quit. Message boxes are printed instead "
                        "of shown."),
         QStringLiteral("file"));
+    const QCommandLineOption screenshotDialog(
+        QStringList{QStringLiteral("screenshot-dialog")},
+        QStringLiteral("With --screenshot: picture the Options dialog (\"options\") or the "
+                       "About box (\"about\") instead of the window."),
+        QStringLiteral("dialog"));
     parser.addOption(device);
     parser.addOption(screenshot);
+    parser.addOption(screenshotDialog);
 
     if (!parser.parse(arguments)) {
         error = parser.errorText();
@@ -50,6 +56,18 @@ bool ParseCommandLine(const QStringList& arguments, CommandLineOptions& options,
         options.screenshotFile = parser.value(screenshot);
         if (options.screenshotFile.isEmpty()) {
             error = QStringLiteral("--screenshot needs a file name");
+            return false;
+        }
+    }
+    if (parser.isSet(screenshotDialog)) {
+        options.screenshotDialog = parser.value(screenshotDialog);
+        if (options.screenshotDialog != QLatin1String("options") &&
+            options.screenshotDialog != QLatin1String("about")) {
+            error = QStringLiteral("--screenshot-dialog takes \"options\" or \"about\"");
+            return false;
+        }
+        if (options.screenshotFile.isEmpty()) {
+            error = QStringLiteral("--screenshot-dialog needs --screenshot");
             return false;
         }
     }

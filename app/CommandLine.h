@@ -12,6 +12,9 @@ struct CommandLineOptions {
     QString deviceFolder;
     // --screenshot FILE: download, save a picture of the window, quit.
     QString screenshotFile;
+    // --screenshot-dialog options|about: with --screenshot, the picture is of that dialog,
+    // opened over the window once the download has ended.
+    QString screenshotDialog;
 };
 
 // Parses the arguments (the program's name first). False with a message in error when they

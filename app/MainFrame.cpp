@@ -48,8 +48,6 @@ constexpr const char* kUseHandheldPrompt =
 
 } // namespace
 
-void ShowAboutBox(QWidget* parent);
-
 CMainFrame::CMainFrame(CScorvaneApp* app, QWidget* parent) : QMainWindow(parent), app(app) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromLatin1(kDisplayName));

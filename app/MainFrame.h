@@ -69,3 +69,6 @@ private:
     QProgressBar* busyBar = nullptr;
     Commands commands;
 };
+
+// The About box, modal over parent.
+void ShowAboutBox(QWidget* parent);

@@ -1,12 +1,10 @@
-// The Options command of the view. The Options dialog arrives with the settings work; until
-// then there is nothing to show.
+// The Options command of the view. It stays available while a publish runs: the publish
+// worker reads its own copy of the settings, so the dialog never changes what it reads.
 #include "app/ScoreView.h"
-
-// Runs the Options dialog modally; true when the user ended it with OK.
-bool RunOptionsDialog(QWidget*, CScorvaneApp*) {
-    return false;
-}
+#include "app/ScorvaneApp.h"
+#include "ui/OptionsDlg.h"
 
 void CScoreView::RunOptions() {
-    RunOptionsDialog(this, app);
+    if (app)
+        RunOptionsDialog(this, app->settings);
 }

@@ -8,6 +8,7 @@
 #include "device/DownloadJob.h"
 #include "device/HighscoreCollection.h"
 #include "device/TextCodec.h"
+#include "publish/PublishRun.h"
 #include "scores/HighscoreSource.h"
 
 #include <QApplication>
@@ -279,27 +280,36 @@ void CScoreView::RebuildTree(const std::vector<TreeBranch>& branches) {
     Q_EMIT stateChanged();
 }
 
-std::vector<CHighscoreSource*> CScoreView::ReadCheckedSources() {
-    std::vector<CHighscoreSource*> selected;
+std::vector<std::pair<CHighscoreSource*, std::vector<std::uint32_t>>>
+CScoreView::CheckedEntries() const {
+    std::vector<std::pair<CHighscoreSource*, std::vector<std::uint32_t>>> sources;
     QTreeWidgetItem* root = tree ? tree->topLevelItem(0) : nullptr;
     if (!root)
-        return selected;
+        return sources;
     for (int i = 0; i < root->childCount(); ++i) {
         QTreeWidgetItem* item = root->child(i);
         auto* source = reinterpret_cast<CHighscoreSource*>(
             item->data(0, CCheckTreeCtrl::kItemDataRole).value<quintptr>());
         if (!source)
             continue;
-        source->ClearChosen();
-        int count = 0;
+        std::vector<std::uint32_t> checked;
         for (int j = 0; j < item->childCount(); ++j) {
             QTreeWidgetItem* entry = item->child(j);
-            if (tree->IsChecked(entry)) {
-                source->AddChosen(entry->data(0, CCheckTreeCtrl::kItemDataRole).toUInt());
-                ++count;
-            }
+            if (tree->IsChecked(entry))
+                checked.push_back(entry->data(0, CCheckTreeCtrl::kItemDataRole).toUInt());
         }
-        if (count > 0)
+        sources.emplace_back(source, std::move(checked));
+    }
+    return sources;
+}
+
+std::vector<CHighscoreSource*> CScoreView::ReadCheckedSources() {
+    std::vector<CHighscoreSource*> selected;
+    for (const auto& [source, checked] : CheckedEntries()) {
+        source->ClearChosen();
+        for (std::uint32_t index : checked)
+            source->AddChosen(index);
+        if (!checked.empty())
             selected.push_back(source);
     }
     return selected;

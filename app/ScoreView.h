@@ -10,10 +10,12 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class CCheckTreeCtrl;
 class CHighscoreSource;
+class CPublishRun;
 class CScorvaneApp;
 class QTreeWidgetItem;
 
@@ -60,6 +62,11 @@ public:
     // Reads the check boxes into each source's chosen entries and returns the sources with
     // at least one checked entry, in tree order.
     std::vector<CHighscoreSource*> ReadCheckedSources();
+    // Each source of the tree, in tree order, with the record indices of its checked entries.
+    std::vector<std::pair<CHighscoreSource*, std::vector<std::uint32_t>>> CheckedEntries() const;
+
+    // The publish run from Publish until its completion has been handled; null otherwise.
+    const CPublishRun* PublishRunInProgress() const { return publishRun.get(); }
 
     // Waits for a running worker with no time limit and forgets it. The completion that the
     // worker may already have posted is then ignored.
@@ -79,6 +86,8 @@ Q_SIGNALS:
     void progress(const QString& text);
     // A download's completion has been handled (its messages were shown).
     void downloadFinished(int result);
+    // A publish's completion has been handled (its messages were shown).
+    void publishFinished();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -96,6 +105,7 @@ private:
     void UpdateCursor(const QPoint& point);
     void UpdateCursor();
     void DeleteTree();
+    void OnPublishDone();
 
     CScorvaneApp* app;
     CCheckTreeCtrl* tree = nullptr;
@@ -103,6 +113,8 @@ private:
     std::map<std::int32_t, int> gameImages;
     QPixmap background;
     std::unique_ptr<std::thread> worker;
+    // The run the publish worker uploads; replaced only while no worker runs.
+    std::unique_ptr<CPublishRun> publishRun;
     QCursor arrowCursor{Qt::ArrowCursor};
     QCursor busyCursor{Qt::BusyCursor};
     QCursor linkCursor;

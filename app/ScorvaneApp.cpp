@@ -45,7 +45,7 @@ int CScorvaneApp::ExitInstance() {
 }
 
 void CScorvaneApp::LoadSettings() {
-    // The settings store reads its values from the profile here.
+    settings.Load();
 }
 
 QString CScorvaneApp::RememberedImageFolder() {

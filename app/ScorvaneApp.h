@@ -3,6 +3,7 @@
 #include "device/DeviceConnector.h"
 #include "device/HighscoreCollection.h"
 #include "device/RapiSession.h"
+#include "ui/Settings.h"
 
 #include <QString>
 #include <functional>
@@ -68,8 +69,10 @@ public:
     RapiSession connection;
     // Everything found on the handheld; the download worker fills it.
     CHighscoreCollection collection{25};
-    // The settings store (server names, e-mail addresses, the islands account) joins here
-    // with the publishing work: constructed empty, loaded by LoadSettings().
+    // Server names, e-mail addresses and the islands account: constructed empty, loaded by
+    // LoadSettings(). Only the user-interface thread touches it; a publish worker reads its
+    // own copy.
+    CSettings settings;
 
 private:
     QString imageFolder;

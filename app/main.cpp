@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QTimer>
 #include <cstdio>
 
 namespace {
@@ -78,13 +79,30 @@ int main(int argc, char** argv) {
     if (!options.screenshotFile.isEmpty()) {
         CMainFrame* frame = app.MainFrame();
         int exitCode = 0;
-        QObject::connect(frame->View(), &CScoreView::downloadFinished, frame, [&](int) {
-            for (const QString& text : MessageBox::TakeShownTexts())
-                std::fprintf(stderr, "%s\n", qPrintable(text));
-            if (!frame->grab().save(options.screenshotFile, "PNG")) {
+        const auto save = [&](QWidget* window) {
+            if (!window || !window->grab().save(options.screenshotFile, "PNG")) {
                 std::fprintf(stderr, "scorvane: cannot write %s\n",
                              qPrintable(options.screenshotFile));
                 exitCode = 1;
+            }
+        };
+        QObject::connect(frame->View(), &CScoreView::downloadFinished, frame, [&](int) {
+            for (const QString& text : MessageBox::TakeShownTexts())
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+            if (options.screenshotDialog.isEmpty()) {
+                save(frame);
+            } else {
+                // Pictured and closed from the dialog's own event loop.
+                QTimer::singleShot(0, frame, [&] {
+                    QWidget* dialog = QApplication::activeModalWidget();
+                    save(dialog);
+                    if (dialog)
+                        dialog->close();
+                });
+                if (options.screenshotDialog == QLatin1String("options"))
+                    frame->View()->RunOptions();
+                else
+                    ShowAboutBox(frame);
             }
             QCoreApplication::exit(exitCode);
         });

@@ -41,10 +41,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setPalette(white);
     setAutoFillBackground(true);
 
+    // The program's icon, as the main window shows it.
     auto* icon = new QLabel(this);
-    icon->setPixmap(windowIcon().isNull()
-                        ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32)
-                        : windowIcon().pixmap(32));
+    icon->setObjectName(QStringLiteral("appIcon"));
+    const QIcon appIcon = QApplication::windowIcon();
+    icon->setPixmap(appIcon.isNull() ? style()->standardIcon(QStyle::SP_ComputerIcon).pixmap(32)
+                                     : appIcon.pixmap(32));
     icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
     auto* name = new QLabel(QStringLiteral("Scorvane"), this);

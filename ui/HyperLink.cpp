@@ -77,10 +77,10 @@ void CHyperLink::OpenTarget() {
 }
 
 QSize CHyperLink::sizeHint() const {
+    // Measured as it is drawn: "&&" shows one ampersand, a lone "&" none.
     const QFontMetrics metrics(logFont);
-    QString shown = caption;
-    shown.remove(QLatin1Char('&'));
-    return QSize(metrics.horizontalAdvance(shown), metrics.height());
+    const QSize text = metrics.size(Qt::TextSingleLine | Qt::TextShowMnemonic, caption);
+    return QSize(text.width(), metrics.height());
 }
 
 void CHyperLink::FitToText() {

@@ -32,6 +32,8 @@ TEST(CommandLine, RefusesWhatCannotWork) {
         {"--device", empty},
         {"--screenshot"},
         {"--screenshot", ""},
+        {"--screenshot-dialog", "options"},
+        {"--screenshot", "x.png", "--screenshot-dialog", "help"},
         {"--colour"},
         {"stray"},
     };

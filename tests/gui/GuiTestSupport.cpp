@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 using namespace rapi;
 
@@ -135,4 +138,34 @@ UrlCatcher::~UrlCatcher() {
 
 void UrlCatcher::Open(const QUrl& url) {
     opened.push_back(url.toString());
+}
+
+void WhenShownImpl(const std::function<bool()>& tryAct, int roundsLeft) {
+    QTimer::singleShot(0, [tryAct, roundsLeft] {
+        if (tryAct())
+            return;
+        if (roundsLeft <= 0) {
+            ADD_FAILURE() << "the expected window never showed";
+            return;
+        }
+        WhenShownImpl(tryAct, roundsLeft - 1);
+    });
+}
+
+void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers) {
+    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QString();
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+    QCoreApplication::sendEvent(target, &press);
+    QWidget* releaseTarget = window->focusWidget() ? window->focusWidget() : window;
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
+    QCoreApplication::sendEvent(releaseTarget, &release);
+}
+
+void TypeText(QWidget* window, const QString& text) {
+    for (const QChar c : text) {
+        QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(target, &press);
+    }
 }

@@ -2,11 +2,13 @@
 
 #include "device/RapiDevice.h"
 
+#include <QApplication>
 #include <QObject>
 #include <QPoint>
 #include <QStringList>
 #include <QUrl>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -84,3 +86,28 @@ public:
 public Q_SLOTS:
     void Open(const QUrl& url);
 };
+
+// Runs act on the first visible top-level widget of type T once one shows, from the event
+// loop (so also from inside a modal dialog's exec). Gives up after a few hundred rounds of
+// the loop, which fails the test.
+template <typename T> void WhenShown(std::function<void(T*)> act);
+void WhenShownImpl(const std::function<bool()>& tryAct, int roundsLeft);
+
+// A key press and release sent to the widget that has the focus in window (the key goes
+// up to the parents, as typed keys do). Text is typed one character at a time.
+void PressKey(QWidget* window, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+void TypeText(QWidget* window, const QString& text);
+
+template <typename T> void WhenShown(std::function<void(T*)> act) {
+    WhenShownImpl(
+        [act] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
+                    act(found);
+                    return true;
+                }
+            }
+            return false;
+        },
+        500);
+}

@@ -1,0 +1,250 @@
+// The Options dialog (the e-mail rule and where the focus goes, saving only on OK, keyboard
+// use), the About box, and the link label both of them use.
+#include "GuiTestSupport.h"
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "app/ScoreView.h"
+#include "app/ScorvaneApp.h"
+#include "ui/AboutDlg.h"
+#include "ui/EmailRule.h"
+#include "ui/HyperLink.h"
+#include "ui/OptionsDlg.h"
+#include "ui/Settings.h"
+#include "ui/SiteAddresses.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <gtest/gtest.h>
+
+namespace {
+
+class OptionsDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MessageBox::SetRecording(true);
+        QSettings().clear();
+        stored.community.SetScriptUrl("http://ludora.example/hs/upload.php");
+        stored.community.SetEmail("old@ludora.example");
+        stored.islands.SetEmail("old@sky.example");
+        stored.islands.SetPassword("s3cret pw");
+        stored.Save();
+    }
+    void TearDown() override { QSettings().clear(); }
+
+    static CSettings Stored() {
+        CSettings settings;
+        settings.Load();
+        return settings;
+    }
+
+    CSettings stored;
+    CSettings settings; // what the program holds in memory
+};
+
+TEST_F(OptionsDialogTest, OpensWithTheProfileAndTheIslandsAddressFocused) {
+    settings.community.SetEmail("unsaved@example"); // dropped: the dialog reloads
+    COptionsDlg dialog(settings);
+    dialog.show();
+    EXPECT_EQ(dialog.EmailEdit()->text(), "old@ludora.example");
+    EXPECT_EQ(dialog.IslandsEmailEdit()->text(), "old@sky.example");
+    EXPECT_EQ(dialog.IslandsPasswordEdit()->text(), "s3cret pw");
+    EXPECT_EQ(settings, stored);
+    EXPECT_EQ(dialog.focusWidget(), dialog.IslandsEmailEdit());
+
+    // The password is masked until the user asks to see it.
+    EXPECT_EQ(dialog.IslandsPasswordEdit()->echoMode(), QLineEdit::Password);
+    dialog.ShowPasswordBox()->click();
+    EXPECT_EQ(dialog.IslandsPasswordEdit()->echoMode(), QLineEdit::Normal);
+
+    EXPECT_EQ(dialog.RegisterLink()->GetText(),
+              QStringLiteral("Register at ") + QLatin1String(kIslandsHost));
+    EXPECT_EQ(dialog.RegisterLink()->GetTarget(), QStringLiteral("http://") +
+                                                      QLatin1String(kIslandsHost) +
+                                                      QStringLiteral("/scorvane.php"));
+}
+
+TEST_F(OptionsDialogTest, OkTrimsChecksAndSavesAllThreeFields) {
+    COptionsDlg dialog(settings);
+    dialog.show();
+    dialog.EmailEdit()->setText(QStringLiteral("  a@b \t"));
+    dialog.IslandsEmailEdit()->setText(QStringLiteral("x@y@"));
+    dialog.IslandsPasswordEdit()->setText(QStringLiteral(" new pw "));
+    dialog.OkButton()->click();
+
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_EQ(dialog.email, "a@b");
+    EXPECT_EQ(dialog.EmailEdit()->text(), "  a@b \t") << "the control keeps what was typed";
+    const CSettings saved = Stored();
+    EXPECT_EQ(saved.community.email, "a@b");
+    EXPECT_EQ(saved.islands.email, "x@y@") << "only the first @ counts";
+    EXPECT_EQ(saved.islands.password, "new pw");
+    EXPECT_EQ(settings, saved);
+}
+
+TEST_F(OptionsDialogTest, AnInvalidAddressKeepsTheDialogOpenAndFocusesIt) {
+    struct Case {
+        QString email, islandsEmail;
+        bool communityFails;
+    };
+    for (const Case& c : {Case{QStringLiteral("@ab"), QStringLiteral("fine@x"), true},
+                          Case{QStringLiteral("ab@"), QStringLiteral("@"), true},
+                          Case{QStringLiteral(" a@b "), QStringLiteral("nobody"), false},
+                          Case{QString(), QStringLiteral("@"), false}}) {
+        SCOPED_TRACE(c.email.toStdString() + " / " + c.islandsEmail.toStdString());
+        COptionsDlg dialog(settings);
+        dialog.show();
+        dialog.EmailEdit()->setText(c.email);
+        dialog.IslandsEmailEdit()->setText(c.islandsEmail);
+        dialog.OkButton()->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(MessageBox::TakeShownTexts(),
+                  std::vector<QString>{QString::fromLatin1(kInvalidEmailText)});
+        EXPECT_EQ(dialog.focusWidget(),
+                  c.communityFails ? dialog.EmailEdit() : dialog.IslandsEmailEdit());
+        EXPECT_EQ(Stored(), stored);
+        dialog.reject();
+    }
+}
+
+TEST_F(OptionsDialogTest, CancelLeavesTheProfileAndTheNextOpeningShowsItAgain) {
+    CScorvaneApp app;
+    ASSERT_TRUE(app.InitInstance());
+    QAction* options = app.MainFrame()->Actions().options;
+    WhenShown<COptionsDlg>([](COptionsDlg* dialog) {
+        dialog->EmailEdit()->setText(QStringLiteral("typed@example"));
+        dialog->IslandsPasswordEdit()->clear();
+        dialog->CancelButton()->click();
+    });
+    options->trigger();
+    EXPECT_EQ(Stored(), stored);
+
+    QString shown;
+    WhenShown<COptionsDlg>([&](COptionsDlg* dialog) {
+        shown = dialog->EmailEdit()->text();
+        dialog->reject();
+    });
+    options->trigger();
+    EXPECT_EQ(shown, "old@ludora.example");
+}
+
+TEST_F(OptionsDialogTest, WorksFromTheKeyboardAlone) {
+    COptionsDlg dialog(settings);
+    dialog.show();
+    // Tab runs down the dialog and round again.
+    std::vector<QWidget*> order{dialog.focusWidget()};
+    for (int i = 0; i < 7; ++i) {
+        PressKey(&dialog, Qt::Key_Tab);
+        order.push_back(dialog.focusWidget());
+    }
+    EXPECT_EQ(order, (std::vector<QWidget*>{dialog.IslandsEmailEdit(), dialog.IslandsPasswordEdit(),
+                                            dialog.ShowPasswordBox(), dialog.OkButton(),
+                                            dialog.CancelButton(), dialog.EmailEdit(),
+                                            dialog.RegisterLink(), dialog.IslandsEmailEdit()}));
+    PressKey(&dialog, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(dialog.focusWidget(), dialog.RegisterLink());
+
+    // Space on the link opens the registration page.
+    UrlCatcher urls;
+    PressKey(&dialog, Qt::Key_Space);
+    EXPECT_EQ(urls.opened, QStringList{dialog.RegisterLink()->GetTarget()});
+
+    // Type a new islands address and press Enter: the default button saves.
+    PressKey(&dialog, Qt::Key_Tab);
+    dialog.IslandsEmailEdit()->selectAll();
+    TypeText(&dialog, QStringLiteral("kb@sky.example"));
+    PressKey(&dialog, Qt::Key_Return);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(Stored().islands.email, "kb@sky.example");
+}
+
+TEST_F(OptionsDialogTest, EscapeCancels) {
+    COptionsDlg dialog(settings);
+    dialog.show();
+    TypeText(&dialog, QStringLiteral("zz"));
+    PressKey(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(Stored(), stored);
+}
+
+// --- The About box and the link label ---------------------------------------------------
+
+TEST(AboutBox, ShowsTheVersionLineTheIconAndTheWholeLicence) {
+    QFile file(QStringLiteral(SCORVANE_EULA_FILE));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    ASSERT_GT(bytes.count('\n'), 10);
+
+    CScorvaneApp app;
+    ASSERT_TRUE(app.InitInstance());
+    bool seen = false;
+    WhenShown<CAboutDlg>([&](CAboutDlg* dialog) {
+        seen = true;
+        EXPECT_EQ(dialog->windowTitle(), "About Scorvane");
+        EXPECT_EQ(dialog->VersionText(), "Version 2.0 (29)");
+        EXPECT_EQ(dialog->LicenceText(), QString::fromLocal8Bit(bytes));
+        const auto* icon = dialog->findChild<QLabel*>(QStringLiteral("appIcon"));
+        EXPECT_NE(icon, nullptr);
+        if (icon) {
+            EXPECT_FALSE(QApplication::windowIcon().isNull());
+            EXPECT_EQ(icon->pixmap().toImage(), QApplication::windowIcon().pixmap(32).toImage());
+        }
+        PressKey(dialog, Qt::Key_Escape);
+    });
+    app.MainFrame()->Actions().about->trigger();
+    EXPECT_TRUE(seen);
+}
+
+TEST(HyperLink, TakesTheSizeOfItsCaptionAndStaysInPlace) {
+    QWidget parent;
+    parent.resize(100, 50);
+    CHyperLink link(QStringLiteral("Fish && Chips of a rather long name"), &parent);
+    link.move(7, 9);
+    link.SetLinkFont(QStringLiteral("MS Sans Serif"), 12, false, false, true);
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(12);
+    font.setUnderline(true);
+    const QFontMetrics expected(font);
+    EXPECT_EQ(link.geometry(), QRect(7, 9,
+                                     expected.horizontalAdvance(
+                                         QStringLiteral("Fish & Chips of a rather long name")),
+                                     expected.height()));
+
+    // Centred in a parent narrower than the caption: a negative left edge.
+    link.SetCentering(true, true);
+    EXPECT_EQ(link.x(), (100 - link.width()) / 2);
+    EXPECT_LT(link.x(), 0);
+    EXPECT_EQ(link.y(), (50 - link.height()) / 2);
+}
+
+TEST(HyperLink, OpensItsUrlItsCaptionOrNothing) {
+    UrlCatcher urls;
+    QWidget parent;
+    CHyperLink plain(QStringLiteral("http://plain.example/"), &parent);
+    Click(&plain, QPoint(1, 1));
+    EXPECT_TRUE(urls.opened.isEmpty()) << "a label never given a url is no link";
+    EXPECT_EQ(plain.GetTarget(), QString());
+
+    CHyperLink caption(QStringLiteral("www.zelkora.example"), &parent);
+    caption.SetUrl(QString());
+    caption.FitToText();
+    Click(&caption, QPoint(1, 1));
+    CHyperLink target(QStringLiteral("Register"), &parent);
+    target.SetUrl(QStringLiteral("http://sky.example/scorvane.php"));
+    target.FitToText();
+    Click(&target, QPoint(1, 1));
+    EXPECT_EQ(urls.opened, (QStringList{QStringLiteral("http://www.zelkora.example"),
+                                        QStringLiteral("http://sky.example/scorvane.php")}));
+}
+
+} // namespace
