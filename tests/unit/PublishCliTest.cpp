@@ -11,6 +11,7 @@
 #include "ui/SiteAddresses.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -32,18 +33,6 @@ struct CliRun {
     QByteArray err;
     QJsonObject json;
 };
-
-// An island file: the masked 200-byte header with the island's name and id, then a body.
-QByteArray IslandBytes(const std::string& name, const std::string& id, const QByteArray& body) {
-    QByteArray header(200, '\0');
-    for (std::size_t i = 0; i < name.size() && i < 14; ++i)
-        header[12 + int(i)] = name[i];
-    for (std::size_t i = 0; i < id.size() && i < 62; ++i)
-        header[28 + int(i)] = id[i];
-    for (char& c : header)
-        c = char(c ^ kIslandHeaderMask);
-    return header + body;
-}
 
 class PublishCli : public ::testing::Test {
 protected:
@@ -103,8 +92,8 @@ protected:
     void AddIslands() {
         image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
                                          "\"Skyholm\"=\"2,\\\\My Documents\\\\Zelk Skyholm\"\n"));
-        island0 = IslandBytes("Home Reef", "reef-0001", "island zero");
-        island1 = IslandBytes("Gull Rock", "gull-0002", "island one");
+        island0 = writers::IslandFileBytes("Home Reef", "reef-0001", "island zero");
+        island1 = writers::IslandFileBytes("Gull Rock", "gull-0002", "island one");
         image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.0"), island0);
         image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"), island1);
     }
@@ -277,6 +266,33 @@ TEST_F(PublishCli, ScriptUrlsComeFromTheSystemWideSettings) {
     EXPECT_EQ(Publish().exitCode, 0);
     ASSERT_EQ(server.Requests().size(), 1u);
     EXPECT_EQ(server.Requests()[0].target, "/hs/up.php");
+}
+
+// The whole island cycle through the command line: a publish marks what it uploaded, the next
+// scan deletes exactly those files; a failed upload marks nothing.
+TEST_F(PublishCli, TheNextScanDeletesPublishedIslandsOnly) {
+    AddIslands();
+    Options({QStringLiteral("--islands-url"),
+             QString::fromStdString(server.HostAndPort() + "/sky/up.php"),
+             QStringLiteral("--islands-email"), QStringLiteral("me@sky.example"),
+             QStringLiteral("--islands-password"), QStringLiteral("pw")});
+    const QString island1Path =
+        image.HostPath(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"));
+    const QString island0Path =
+        image.HostPath(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.0"));
+    const QStringList scan{QStringLiteral("scan"), QStringLiteral("--device"), image.Root()};
+
+    server.SetResponse(TestResponse::Reply("Highscores(7hT2xK9m4Rd):3\n"));
+    EXPECT_EQ(Publish().exitCode, 1);
+    ASSERT_EQ(Run(scan).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(island1Path)) << "a failed upload marks nothing";
+
+    server.SetResponse(TestResponse::Reply(kOk));
+    EXPECT_EQ(Publish().exitCode, 0);
+    EXPECT_TRUE(QFile::exists(island1Path)) << "nothing is deleted before the next download";
+    ASSERT_EQ(Run(scan).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(island1Path));
+    EXPECT_TRUE(QFile::exists(island0Path)) << "the current island is never deleted";
 }
 
 } // namespace
