@@ -1,4 +1,5 @@
 // scorvane-cli run as a separate program over device image folders.
+#include "CliRunner.h"
 #include "HighscoreWriters.h"
 #include "TestImage.h"
 
@@ -9,24 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
-    CliRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 QJsonObject ScanJson(const TestImage& image, int* exitCode = nullptr) {
     const CliRun run = RunCli({QStringLiteral("scan"), QStringLiteral("--device"), image.Root(),

@@ -1,5 +1,6 @@
 // scorvane-cli publish and options, run as separate programs with their own profile, over
 // device image folders, against a server the test runs on 127.0.0.1.
+#include "CliRunner.h"
 #include "HighscoreWriters.h"
 #include "TestHttpServer.h"
 #include "TestImage.h"
@@ -27,36 +28,25 @@ const QByteArray kOk = "Highscores(7hT2xK9m4Rd):0\n";
 const QString kTriviaPath =
     QStringLiteral("\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco");
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
+struct PublishCliRun : CliRun {
     QJsonObject json;
 };
 
 class PublishCli : public ::testing::Test {
 protected:
     // Runs scorvane-cli with this test's profile; standard input is no terminal.
-    CliRun Run(const QStringList& args) {
-        QProcess process;
+    PublishCliRun Run(const QStringList& args) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), system.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
-        process.closeWriteChannel();
-        CliRun run;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = process.readAllStandardError();
+        PublishCliRun run;
+        static_cast<CliRun&>(run) = RunCli(args, environment);
         if (args.contains(QStringLiteral("--json")))
             run.json = QJsonDocument::fromJson(run.out).object();
         return run;
     }
 
-    CliRun Publish(QStringList extra = {}) {
+    PublishCliRun Publish(QStringList extra = {}) {
         return Run(QStringList{QStringLiteral("publish"), QStringLiteral("--device"), image.Root(),
                                QStringLiteral("--json")} +
                    extra);
@@ -126,7 +116,8 @@ protected:
 TEST_F(PublishCli, PublishesTheCheckedEntriesOfADeviceImage) {
     AddTrivia();
     UseServer();
-    const CliRun run = Publish({QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
+    const PublishCliRun run =
+        Publish({QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
               QStringList{Success(server.HostAndPort())});
@@ -156,7 +147,7 @@ TEST_F(PublishCli, WithoutATerminalTheEmailQuestionIsAnsweredNo) {
 
 TEST_F(PublishCli, MissingServerStopsWithItsMessage) {
     AddTrivia();
-    const CliRun run = Publish();
+    const PublishCliRun run = Publish();
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
               QStringList{QString::fromLatin1(kNoServerText)});
@@ -168,7 +159,7 @@ TEST_F(PublishCli, FailedUploadNamesTheTableAndFailsTheCommand) {
     AddTrivia();
     UseServer();
     server.SetResponse(TestResponse::Reply("Highscores(7hT2xK9m4Rd):4"));
-    const CliRun run = Publish();
+    const PublishCliRun run = Publish();
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{7, 9}));
     EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
@@ -180,7 +171,7 @@ TEST_F(PublishCli, UncheckingAnEntryTheTreeDoesNotShowIsAnError) {
     AddTrivia();
     UseServer();
     for (const QString& bad : {QStringLiteral("Trivia Blitz:3"), QStringLiteral("Trivia Blitz")}) {
-        const CliRun run = Publish({QStringLiteral("--uncheck"), bad});
+        const PublishCliRun run = Publish({QStringLiteral("--uncheck"), bad});
         EXPECT_EQ(run.exitCode, 2) << bad.toStdString();
     }
     EXPECT_EQ(server.Connections(), 0);
@@ -190,7 +181,7 @@ TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
     AddIslands();
     Options({QStringLiteral("--islands-url"),
              QString::fromStdString(server.HostAndPort() + "/sky/up.php")});
-    const CliRun run = Publish();
+    const PublishCliRun run = Publish();
     EXPECT_EQ(run.exitCode, 1);
     const QStringList messages = Strings(run.json.value(QStringLiteral("messages")));
     ASSERT_GE(messages.size(), 2);
@@ -206,7 +197,8 @@ TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
              QString::fromStdString(server.HostAndPort() + "/sky/up.php"),
              QStringLiteral("--islands-email"), QStringLiteral("me@sky.example"),
              QStringLiteral("--islands-password"), QStringLiteral("pw")});
-    const CliRun run = Publish({QStringLiteral("--uncheck"), QStringLiteral("Zelk Skyholm:0")});
+    const PublishCliRun run =
+        Publish({QStringLiteral("--uncheck"), QStringLiteral("Zelk Skyholm:0")});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{9, 0}));
     const auto requests = server.Requests();
