@@ -4,6 +4,7 @@
 #include "HighscoreWriters.h"
 #include "TestHttpServer.h"
 #include "TestImage.h"
+#include "TestText.h"
 #include "device/IslandFiles.h"
 #include "publish/PublishResult.h"
 #include "publish/PublishRun.h"
@@ -11,7 +12,6 @@
 #include "ui/Settings.h"
 #include "ui/SiteAddresses.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <QJsonArray>
@@ -66,10 +66,6 @@ protected:
     QString OwnValue(const char* key) const {
         QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
         return own.value(QStringLiteral("Options/") + QLatin1String(key)).toString();
-    }
-    bool OwnHas(const char* key) const {
-        QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
-        return own.contains(QStringLiteral("Options/") + QLatin1String(key));
     }
 
     void AddTrivia() {
@@ -145,16 +141,6 @@ TEST_F(PublishCli, WithoutATerminalTheEmailQuestionIsAnsweredNo) {
     EXPECT_EQ(requests[0].body.toStdString(), EncodeBody(trivia.toStdString() + "\n0,1,2:"));
 }
 
-TEST_F(PublishCli, MissingServerStopsWithItsMessage) {
-    AddTrivia();
-    const PublishCliRun run = Publish();
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
-              QStringList{QString::fromLatin1(kNoServerText)});
-    EXPECT_TRUE(run.json.value(QStringLiteral("results")).toArray().isEmpty());
-    EXPECT_EQ(server.Connections(), 0);
-}
-
 TEST_F(PublishCli, FailedUploadNamesTheTableAndFailsTheCommand) {
     AddTrivia();
     UseServer();
@@ -206,13 +192,9 @@ TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
     EXPECT_EQ(requests[0].target, "/sky/up.php");
     const std::string header =
         std::string("C7E20B94\n1001|10|Zelk Skyholm\nme@sky.example:pw\n") + std::string(1, '\0');
-    const auto le32 = [](std::uint32_t v) {
-        return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                           char(v >> 24)};
-    };
     EXPECT_EQ(requests[0].body.toStdString(),
-              EncodeBody(header + le32(std::uint32_t(island1.size())) + island1.toStdString() +
-                         le32(0) + le32(kIslandsEndMark)));
+              EncodeBody(header + Le32(std::uint32_t(island1.size())) + island1.toStdString() +
+                         Le32(0) + Le32(kIslandsEndMark)));
 }
 
 TEST_F(PublishCli, OptionsSetAndShowTheProfile) {
@@ -242,22 +224,6 @@ TEST_F(PublishCli, OptionsSetAndShowTheProfile) {
     EXPECT_EQ(QString::fromUtf8(bad.err).trimmed(), QStringLiteral("Invalid E-mail format."));
     EXPECT_EQ(OwnValue("Email"), QStringLiteral("me@ludora.example"));
     EXPECT_EQ(OwnValue("Skyholm_Password"), QString::fromStdString(EncodePassword("secret")));
-}
-
-TEST_F(PublishCli, ScriptUrlsComeFromTheSystemWideSettings) {
-    QDir(system.path()).mkpath(QStringLiteral("Zelkora"));
-    {
-        QSettings admin(system.path() + QStringLiteral("/Zelkora/Scorvane.conf"),
-                        QSettings::IniFormat);
-        admin.setValue(QStringLiteral("Options/ScriptPath"),
-                       QString::fromStdString("http://" + server.HostAndPort() + "/hs/up.php"));
-    }
-    AddTrivia();
-    Options({QStringLiteral("--email"), QStringLiteral("me@ludora.example")});
-    EXPECT_FALSE(OwnHas("ScriptPath"));
-    EXPECT_EQ(Publish().exitCode, 0);
-    ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0].target, "/hs/up.php");
 }
 
 // The whole island cycle through the command line: a publish marks what it uploaded, the next
