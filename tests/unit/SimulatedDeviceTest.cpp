@@ -38,8 +38,8 @@ TEST(SimulatedDevice, ConnectsOnlyToAnImageFolder) {
 
 TEST(SimulatedDevice, SearchListsInCaseInsensitiveOrderWithAttributes) {
     TestImage image;
-    image.AddFolder(QStringLiteral("\\Storage\\Program Files\\beta"));
-    image.AddFolder(QStringLiteral("\\Storage\\Program Files\\Alpha"));
+    image.AddFolder(QStringLiteral("\\Storage\\Program Files\\Beta"));
+    image.AddFolder(QStringLiteral("\\Storage\\Program Files\\alpha"));
     image.AddFile(QStringLiteral("\\Storage\\Program Files\\charlie.txt"), "x");
     image.AddFolder(QStringLiteral("\\Storage Card\\Program Files"));
     image.AddFolder(QStringLiteral("\\Windows"));
@@ -50,9 +50,9 @@ TEST(SimulatedDevice, SearchListsInCaseInsensitiveOrderWithAttributes) {
     EXPECT_FALSE(device.PacingEnabled());
 
     EXPECT_EQ(Listing(device, "\\Storage\\Program Files\\*.*", FAF_NAME | FAF_ATTRIBUTES),
-              "Alpha/16 beta/16 charlie.txt/32 ");
+              "alpha/16 Beta/16 charlie.txt/32 ");
     EXPECT_EQ(Listing(device, "\\Storage\\Program Files\\*.*", FAF_FOLDERS_ONLY | FAF_NAME),
-              "Alpha/16 beta/16 ");
+              "alpha/16 Beta/16 ");
     EXPECT_EQ(Listing(device, "\\Storage\\Program Files\\*.TXT", FAF_NAME), "charlie.txt/32 ");
     EXPECT_EQ(Listing(device, "\\*.*", 0x5081), "Storage/16 Storage Card/272 Windows/16 ");
     EXPECT_EQ(device.CeGetFileAttributes(W("\\storage card").c_str()),
