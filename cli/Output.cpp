@@ -49,13 +49,13 @@ std::optional<QMap<QString, QString>> ParseOptions(const QString& command, const
         }
         const qsizetype eq = arg.indexOf(u'=');
         const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
+        const auto known = std::find_if(specs.begin(), specs.end(),
                                        [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.end()) {
+        if (known == specs.end()) {
             UsageError(command, QStringLiteral("unknown option \"--%1\"").arg(name));
             return std::nullopt;
         }
-        if (!spec->takesValue) {
+        if (!known->takesValue) {
             if (eq >= 0) {
                 UsageError(command, QStringLiteral("option \"--%1\" takes no value").arg(name));
                 return std::nullopt;

@@ -1,8 +1,10 @@
 // scorvane-cli publish and options, run as separate programs with their own profile, over
 // device image folders, against a server the test runs on 127.0.0.1.
+#include "CliRunner.h"
 #include "HighscoreWriters.h"
 #include "TestHttpServer.h"
 #include "TestImage.h"
+#include "TestText.h"
 #include "device/IslandFiles.h"
 #include "publish/PublishResult.h"
 #include "publish/PublishRun.h"
@@ -10,7 +12,7 @@
 #include "ui/Settings.h"
 #include "ui/SiteAddresses.h"
 
-#include <QDir>
+#include <QFile>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -26,48 +28,25 @@ const QByteArray kOk = "Highscores(7hT2xK9m4Rd):0\n";
 const QString kTriviaPath =
     QStringLiteral("\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco");
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
+struct PublishCliRun : CliRun {
     QJsonObject json;
 };
-
-// An island file: the masked 200-byte header with the island's name and id, then a body.
-QByteArray IslandBytes(const std::string& name, const std::string& id, const QByteArray& body) {
-    QByteArray header(200, '\0');
-    for (std::size_t i = 0; i < name.size() && i < 14; ++i)
-        header[12 + int(i)] = name[i];
-    for (std::size_t i = 0; i < id.size() && i < 62; ++i)
-        header[28 + int(i)] = id[i];
-    for (char& c : header)
-        c = char(c ^ kIslandHeaderMask);
-    return header + body;
-}
 
 class PublishCli : public ::testing::Test {
 protected:
     // Runs scorvane-cli with this test's profile; standard input is no terminal.
-    CliRun Run(const QStringList& args) {
-        QProcess process;
+    PublishCliRun Run(const QStringList& args) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
         environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), system.path());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
-        process.closeWriteChannel();
-        CliRun run;
-        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = process.readAllStandardOutput();
-        run.err = process.readAllStandardError();
+        PublishCliRun run;
+        static_cast<CliRun&>(run) = RunCli(args, environment);
         if (args.contains(QStringLiteral("--json")))
             run.json = QJsonDocument::fromJson(run.out).object();
         return run;
     }
 
-    CliRun Publish(QStringList extra = {}) {
+    PublishCliRun Publish(QStringList extra = {}) {
         return Run(QStringList{QStringLiteral("publish"), QStringLiteral("--device"), image.Root(),
                                QStringLiteral("--json")} +
                    extra);
@@ -88,10 +67,6 @@ protected:
         QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
         return own.value(QStringLiteral("Options/") + QLatin1String(key)).toString();
     }
-    bool OwnHas(const char* key) const {
-        QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
-        return own.contains(QStringLiteral("Options/") + QLatin1String(key));
-    }
 
     void AddTrivia() {
         trivia = writers::SignedTableText(
@@ -103,8 +78,8 @@ protected:
     void AddIslands() {
         image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
                                          "\"Skyholm\"=\"2,\\\\My Documents\\\\Zelk Skyholm\"\n"));
-        island0 = IslandBytes("Home Reef", "reef-0001", "island zero");
-        island1 = IslandBytes("Gull Rock", "gull-0002", "island one");
+        island0 = writers::IslandFileBytes("Home Reef", "reef-0001", "island zero");
+        island1 = writers::IslandFileBytes("Gull Rock", "gull-0002", "island one");
         image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.0"), island0);
         image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"), island1);
     }
@@ -137,7 +112,8 @@ protected:
 TEST_F(PublishCli, PublishesTheCheckedEntriesOfADeviceImage) {
     AddTrivia();
     UseServer();
-    const CliRun run = Publish({QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
+    const PublishCliRun run =
+        Publish({QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
               QStringList{Success(server.HostAndPort())});
@@ -165,21 +141,11 @@ TEST_F(PublishCli, WithoutATerminalTheEmailQuestionIsAnsweredNo) {
     EXPECT_EQ(requests[0].body.toStdString(), EncodeBody(trivia.toStdString() + "\n0,1,2:"));
 }
 
-TEST_F(PublishCli, MissingServerStopsWithItsMessage) {
-    AddTrivia();
-    const CliRun run = Publish();
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
-              QStringList{QString::fromLatin1(kNoServerText)});
-    EXPECT_TRUE(run.json.value(QStringLiteral("results")).toArray().isEmpty());
-    EXPECT_EQ(server.Connections(), 0);
-}
-
 TEST_F(PublishCli, FailedUploadNamesTheTableAndFailsTheCommand) {
     AddTrivia();
     UseServer();
     server.SetResponse(TestResponse::Reply("Highscores(7hT2xK9m4Rd):4"));
-    const CliRun run = Publish();
+    const PublishCliRun run = Publish();
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{7, 9}));
     EXPECT_EQ(Strings(run.json.value(QStringLiteral("messages"))),
@@ -191,7 +157,7 @@ TEST_F(PublishCli, UncheckingAnEntryTheTreeDoesNotShowIsAnError) {
     AddTrivia();
     UseServer();
     for (const QString& bad : {QStringLiteral("Trivia Blitz:3"), QStringLiteral("Trivia Blitz")}) {
-        const CliRun run = Publish({QStringLiteral("--uncheck"), bad});
+        const PublishCliRun run = Publish({QStringLiteral("--uncheck"), bad});
         EXPECT_EQ(run.exitCode, 2) << bad.toStdString();
     }
     EXPECT_EQ(server.Connections(), 0);
@@ -201,7 +167,7 @@ TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
     AddIslands();
     Options({QStringLiteral("--islands-url"),
              QString::fromStdString(server.HostAndPort() + "/sky/up.php")});
-    const CliRun run = Publish();
+    const PublishCliRun run = Publish();
     EXPECT_EQ(run.exitCode, 1);
     const QStringList messages = Strings(run.json.value(QStringLiteral("messages")));
     ASSERT_GE(messages.size(), 2);
@@ -217,7 +183,8 @@ TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
              QString::fromStdString(server.HostAndPort() + "/sky/up.php"),
              QStringLiteral("--islands-email"), QStringLiteral("me@sky.example"),
              QStringLiteral("--islands-password"), QStringLiteral("pw")});
-    const CliRun run = Publish({QStringLiteral("--uncheck"), QStringLiteral("Zelk Skyholm:0")});
+    const PublishCliRun run =
+        Publish({QStringLiteral("--uncheck"), QStringLiteral("Zelk Skyholm:0")});
     EXPECT_EQ(run.exitCode, 0) << run.err.constData();
     EXPECT_EQ(Ints(run.json.value(QStringLiteral("results"))), (std::vector<int>{9, 0}));
     const auto requests = server.Requests();
@@ -225,13 +192,9 @@ TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
     EXPECT_EQ(requests[0].target, "/sky/up.php");
     const std::string header =
         std::string("C7E20B94\n1001|10|Zelk Skyholm\nme@sky.example:pw\n") + std::string(1, '\0');
-    const auto le32 = [](std::uint32_t v) {
-        return std::string{char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                           char(v >> 24)};
-    };
     EXPECT_EQ(requests[0].body.toStdString(),
-              EncodeBody(header + le32(std::uint32_t(island1.size())) + island1.toStdString() +
-                         le32(0) + le32(kIslandsEndMark)));
+              EncodeBody(header + Le32(std::uint32_t(island1.size())) + island1.toStdString() +
+                         Le32(0) + Le32(kIslandsEndMark)));
 }
 
 TEST_F(PublishCli, OptionsSetAndShowTheProfile) {
@@ -263,20 +226,31 @@ TEST_F(PublishCli, OptionsSetAndShowTheProfile) {
     EXPECT_EQ(OwnValue("Skyholm_Password"), QString::fromStdString(EncodePassword("secret")));
 }
 
-TEST_F(PublishCli, ScriptUrlsComeFromTheSystemWideSettings) {
-    QDir(system.path()).mkpath(QStringLiteral("Zelkora"));
-    {
-        QSettings admin(system.path() + QStringLiteral("/Zelkora/Scorvane.conf"),
-                        QSettings::IniFormat);
-        admin.setValue(QStringLiteral("Options/ScriptPath"),
-                       QString::fromStdString("http://" + server.HostAndPort() + "/hs/up.php"));
-    }
-    AddTrivia();
-    Options({QStringLiteral("--email"), QStringLiteral("me@ludora.example")});
-    EXPECT_FALSE(OwnHas("ScriptPath"));
+// The whole island cycle through the command line: a publish marks what it uploaded, the next
+// scan deletes exactly those files; a failed upload marks nothing.
+TEST_F(PublishCli, TheNextScanDeletesPublishedIslandsOnly) {
+    AddIslands();
+    Options({QStringLiteral("--islands-url"),
+             QString::fromStdString(server.HostAndPort() + "/sky/up.php"),
+             QStringLiteral("--islands-email"), QStringLiteral("me@sky.example"),
+             QStringLiteral("--islands-password"), QStringLiteral("pw")});
+    const QString island1Path =
+        image.HostPath(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"));
+    const QString island0Path =
+        image.HostPath(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.0"));
+    const QStringList scan{QStringLiteral("scan"), QStringLiteral("--device"), image.Root()};
+
+    server.SetResponse(TestResponse::Reply("Highscores(7hT2xK9m4Rd):3\n"));
+    EXPECT_EQ(Publish().exitCode, 1);
+    ASSERT_EQ(Run(scan).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(island1Path)) << "a failed upload marks nothing";
+
+    server.SetResponse(TestResponse::Reply(kOk));
     EXPECT_EQ(Publish().exitCode, 0);
-    ASSERT_EQ(server.Requests().size(), 1u);
-    EXPECT_EQ(server.Requests()[0].target, "/hs/up.php");
+    EXPECT_TRUE(QFile::exists(island1Path)) << "nothing is deleted before the next download";
+    ASSERT_EQ(Run(scan).exitCode, 0);
+    EXPECT_FALSE(QFile::exists(island1Path));
+    EXPECT_TRUE(QFile::exists(island0Path)) << "the current island is never deleted";
 }
 
 } // namespace

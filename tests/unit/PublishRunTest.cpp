@@ -79,6 +79,21 @@ CSettings ReadySettings() {
     return settings;
 }
 
+// One run over one source, prepared with scripted answers and dialog results.
+struct Attempt {
+    Attempt(const CSettings& settings, CHighscoreSource& source, std::deque<PromptAnswer> answers,
+            std::deque<bool> dialogs = {})
+        : run(settings) {
+        run.AddSource(source, {0});
+        prompts.answers = std::move(answers);
+        prompts.dialogResults = std::move(dialogs);
+    }
+    bool Prepare() { return run.Prepare(prompts); }
+
+    CPublishRun run;
+    ScriptedPrompts prompts;
+};
+
 // Uploads by table: the code for each source title (0 by default), and the order of calls.
 struct FakeUploader {
     std::map<std::string, int> codes;
@@ -149,49 +164,31 @@ TEST(PublishRun, EmailQuestionNamesTheCommunityHostAndHonoursEachAnswer) {
     settings.community.email.clear();
 
     { // No: goes on without an address.
-        CPublishRun run(settings);
-        run.AddSource(a, {0});
-        ScriptedPrompts prompts;
-        prompts.answers = {PromptAnswer::No};
-        ASSERT_TRUE(run.Prepare(prompts));
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text,
+        Attempt no(settings, a, {PromptAnswer::No});
+        ASSERT_TRUE(no.Prepare());
+        ASSERT_EQ(no.prompts.shown.size(), 1u);
+        EXPECT_EQ(no.prompts.shown[0].text,
                   "To be able to take part in contests and giveaways on "
                   "www.ludora-highscores.example , you should specify your email address. Please "
                   "note that your email address will not be displayed anywhere on the website. "
                   "Would you like to specify your email address now?");
         FakeUploader uploader;
-        uploader.Run(run);
+        uploader.Run(no.run);
         EXPECT_EQ(uploader.emails, (std::vector<std::string>{""}));
     }
-    { // Cancel: stops without a further message.
-        CPublishRun run(settings);
-        run.AddSource(a, {0});
-        ScriptedPrompts prompts;
-        prompts.answers = {PromptAnswer::Cancel};
-        EXPECT_FALSE(run.Prepare(prompts));
-        EXPECT_EQ(prompts.shown.size(), 1u);
-    }
-    { // Yes, the dialog is cancelled: stops.
-        CPublishRun run(settings);
-        run.AddSource(a, {0});
-        ScriptedPrompts prompts;
-        prompts.answers = {PromptAnswer::Yes};
-        prompts.dialogResults = {false};
-        EXPECT_FALSE(run.Prepare(prompts));
-        EXPECT_EQ(prompts.dialogs, 1);
-    }
+    Attempt cancel(settings, a, {PromptAnswer::Cancel}); // stops without a further message
+    EXPECT_FALSE(cancel.Prepare());
+    EXPECT_EQ(cancel.prompts.shown.size(), 1u);
+    Attempt noDialog(settings, a, {PromptAnswer::Yes}, {false}); // the dialog is cancelled
+    EXPECT_FALSE(noDialog.Prepare());
+    EXPECT_EQ(noDialog.prompts.dialogs, 1);
     { // Yes, and the dialog gives the address: goes on with it.
-        CPublishRun run(settings);
-        run.AddSource(a, {0});
-        ScriptedPrompts prompts;
-        prompts.answers = {PromptAnswer::Yes};
-        prompts.dialogResults = {true};
-        prompts.communityEmail = "new@ludora.example";
-        ASSERT_TRUE(run.Prepare(prompts));
-        EXPECT_EQ(run.Settings().community.email, "new@ludora.example");
+        Attempt yes(settings, a, {PromptAnswer::Yes}, {true});
+        yes.prompts.communityEmail = "new@ludora.example";
+        ASSERT_TRUE(yes.Prepare());
+        EXPECT_EQ(yes.run.Settings().community.email, "new@ludora.example");
         FakeUploader uploader;
-        uploader.Run(run);
+        uploader.Run(yes.run);
         // The passes use the run's own copy, with the address the dialog gave.
         EXPECT_EQ(uploader.emails, (std::vector<std::string>{"new@ludora.example"}));
     }
@@ -201,14 +198,10 @@ TEST(PublishRun, EmailQuestionRepeatsWhileTheDialogLeavesTheAddressEmpty) {
     TestSource a("A", DEST_COMMUNITY);
     CSettings settings = ReadySettings();
     settings.community.email.clear();
-    CPublishRun run(settings);
-    run.AddSource(a, {0});
-    ScriptedPrompts prompts;
-    prompts.answers = {PromptAnswer::Yes, PromptAnswer::No};
-    prompts.dialogResults = {true};
-    ASSERT_TRUE(run.Prepare(prompts));
-    EXPECT_EQ(prompts.questions, 2);
-    EXPECT_EQ(prompts.dialogs, 1);
+    Attempt attempt(settings, a, {PromptAnswer::Yes, PromptAnswer::No}, {true});
+    ASSERT_TRUE(attempt.Prepare());
+    EXPECT_EQ(attempt.prompts.questions, 2);
+    EXPECT_EQ(attempt.prompts.dialogs, 1);
 }
 
 TEST(PublishRun, IslandsAccountPrompt) {
@@ -217,39 +210,19 @@ TEST(PublishRun, IslandsAccountPrompt) {
     settings.islands.email.clear();
     const std::vector<PublishMessage> aborted = {{kIslandsOptionsText, MessageIcon::Plain},
                                                  {kIslandsAbortText, MessageIcon::Stop}};
-    { // The dialog is cancelled: the abort message, with its icon.
-        CPublishRun run(settings);
-        run.AddSource(i, {0});
-        ScriptedPrompts prompts;
-        prompts.dialogResults = {false};
-        EXPECT_FALSE(run.Prepare(prompts));
-        EXPECT_EQ(prompts.shown, aborted);
+    // The dialog cancelled, or left with an empty address: the abort message, with its icon.
+    for (const bool dialogOk : {false, true}) {
+        Attempt attempt(settings, i, {}, {dialogOk});
+        EXPECT_FALSE(attempt.Prepare());
+        EXPECT_EQ(attempt.prompts.shown, aborted);
     }
-    { // OK, but the address is still empty: aborted as well.
-        CPublishRun run(settings);
-        run.AddSource(i, {0});
-        ScriptedPrompts prompts;
-        prompts.dialogResults = {true};
-        EXPECT_FALSE(run.Prepare(prompts));
-        EXPECT_EQ(prompts.shown, aborted);
-    }
-    { // The notice dismissed otherwise: stops without a message.
-        CPublishRun run(settings);
-        run.AddSource(i, {0});
-        ScriptedPrompts prompts;
-        prompts.answers = {PromptAnswer::Cancel};
-        EXPECT_FALSE(run.Prepare(prompts));
-        EXPECT_EQ(prompts.shown.size(), 1u);
-    }
-    { // The address given: goes on.
-        CPublishRun run(settings);
-        run.AddSource(i, {0});
-        ScriptedPrompts prompts;
-        prompts.dialogResults = {true};
-        prompts.islandsEmail = "me@sky.example";
-        EXPECT_TRUE(run.Prepare(prompts));
-        EXPECT_EQ(run.Settings().islands.email, "me@sky.example");
-    }
+    Attempt dismissed(settings, i, {PromptAnswer::Cancel}); // stops without a message
+    EXPECT_FALSE(dismissed.Prepare());
+    EXPECT_EQ(dismissed.prompts.shown.size(), 1u);
+    Attempt given(settings, i, {}, {true});
+    given.prompts.islandsEmail = "me@sky.example";
+    EXPECT_TRUE(given.Prepare());
+    EXPECT_EQ(given.run.Settings().islands.email, "me@sky.example");
 }
 
 TEST(PublishRun, FirstFailureEndsItsPassAndNamesTheFailingSource) {
@@ -307,12 +280,10 @@ TEST(PublishRun, BothDestinationsSuccessfulGiveTwoInformationMessagesInOrder) {
     run.AddSource(a, {0});
     FakeUploader uploader;
     uploader.Run(run);
-    const auto messages = run.CompletionMessages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, FormatPublishResult(0, "", "ludora.example", ""));
-    EXPECT_EQ(messages[1].text, FormatPublishResult(0, "", "sky.example", ""));
-    EXPECT_EQ(messages[0].icon, MessageIcon::Information);
-    EXPECT_EQ(messages[1].icon, MessageIcon::Information);
+    EXPECT_EQ(run.CompletionMessages(),
+              (std::vector<PublishMessage>{
+                  {FormatPublishResult(0, "", "ludora.example", ""), MessageIcon::Information},
+                  {FormatPublishResult(0, "", "sky.example", ""), MessageIcon::Information}}));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // scorvane-cli without --device reaches the handheld through the remote API library: run with
 // the stand-in library serving the sample handheld, it must print what the simulated handheld
 // prints for the same image.
+#include "CliRunner.h"
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -13,25 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun RunCli(const QStringList& args, const QProcessEnvironment& environment) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
-    CliRun run;
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 // A private copy of the sample handheld, so that neither run can change what the other sees.
 bool CopyTree(const QString& from, const QString& to) {
