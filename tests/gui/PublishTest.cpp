@@ -206,84 +206,60 @@ TEST_F(PublishTest, AFailingSourceEndsItsPassAndIsNamed) {
     EXPECT_EQ(requests[1].target, "/sky/up.php");
 }
 
-TEST_F(PublishTest, NothingCheckedStillRunsAndSaysSo) {
+TEST_F(PublishTest, NothingCheckedSaysSoAndOnlyAChosenSourceNeedsItsServer) {
     AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("", "", false); // no servers, no addresses: no check fires with nothing chosen
+    Profile("me@ludora.example", "", false); // no servers
     Open();
     UncheckAll(QStringLiteral("Trivia Blitz"));
-    ASSERT_TRUE(Publish());
+    ASSERT_TRUE(Publish()) << "the worker runs with nothing chosen";
     EXPECT_EQ(MessageBox::TakeShown(), std::vector<MessageBox::Shown>{Box(kNothingSelectedText)});
-    EXPECT_EQ(server.Connections(), 0);
-}
 
-TEST_F(PublishTest, AMissingServerStopsBeforeTheWorker) {
-    AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("me@ludora.example", "", false);
-    Open();
+    view->Tree()->SetCheck(Branch(QStringLiteral("Trivia Blitz"))->child(0), true);
     EXPECT_FALSE(Publish());
     EXPECT_EQ(MessageBox::TakeShown(), std::vector<MessageBox::Shown>{Box(kNoServerText)});
     EXPECT_TRUE(frame->Actions().publish->isEnabled());
+    EXPECT_EQ(server.Connections(), 0);
 }
 
-TEST_F(PublishTest, MissingEmailAnsweredNoUploadsWithoutAnAddress) {
+TEST_F(PublishTest, MissingEmailQuestionCancelNoAndYes) {
     AddTable("Trivia Blitz", "Trivia Blitz");
     Profile("", "");
     Open();
+    const MessageBox::Shown question =
+        Box(EmailPromptText(kCommunityHost), MessageBox::NoIcon, MessageBox::YesNoCancel);
+
+    // Cancel, and Yes with the dialog cancelled, stop quietly.
+    MessageBox::setNextAnswer(MessageBox::AnswerCancel);
+    EXPECT_FALSE(Publish());
+    MessageBox::setNextAnswer(MessageBox::AnswerYes);
+    WhenShown<COptionsDlg>([](COptionsDlg* dialog) { dialog->CancelButton()->click(); });
+    EXPECT_FALSE(Publish());
+    EXPECT_EQ(MessageBox::TakeShown(), (std::vector<MessageBox::Shown>{question, question}));
+    EXPECT_EQ(server.Connections(), 0);
+
+    // No uploads without an address.
     MessageBox::setNextAnswer(MessageBox::AnswerNo);
     ASSERT_TRUE(Publish());
     EXPECT_EQ(MessageBox::TakeShown(),
               (std::vector<MessageBox::Shown>{
-                  Box(EmailPromptText(kCommunityHost), MessageBox::NoIcon, MessageBox::YesNoCancel),
-                  Box(Success("/hs/upload.php"), MessageBox::Information)}));
-    const auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].body.toStdString(),
-              EncodeBody(tables["Trivia Blitz"].toStdString() + "\n0,1:"));
-}
+                  question, Box(Success("/hs/upload.php"), MessageBox::Information)}));
 
-TEST_F(PublishTest, MissingEmailAnsweredCancelStopsQuietly) {
-    AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("", "");
-    Open();
-    MessageBox::setNextAnswer(MessageBox::AnswerCancel);
-    EXPECT_FALSE(Publish());
-    EXPECT_EQ(MessageBox::TakeShown().size(), 1u) << "only the question";
-    EXPECT_EQ(server.Connections(), 0);
-}
-
-TEST_F(PublishTest, MissingEmailAnsweredYesTakesTheAddressFromTheOptionsDialog) {
-    AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("", "");
-    Open();
+    // Yes takes the address from the Options dialog and keeps it.
     MessageBox::setNextAnswer(MessageBox::AnswerYes);
-    int dialogs = 0;
-    WhenShown<COptionsDlg>([&](COptionsDlg* dialog) {
-        ++dialogs;
+    WhenShown<COptionsDlg>([](COptionsDlg* dialog) {
         dialog->EmailEdit()->setText(QStringLiteral("  me@ludora.example "));
         dialog->OkButton()->click();
     });
     ASSERT_TRUE(Publish());
-    EXPECT_EQ(dialogs, 1);
     const auto requests = server.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].body.toStdString(),
-              EncodeBody(tables["Trivia Blitz"].toStdString() + "\n0,1:me@ludora.example"));
-    // Saved for the next run, in the profile and in the program.
+    ASSERT_EQ(requests.size(), 2u);
+    const std::string table = tables["Trivia Blitz"].toStdString();
+    EXPECT_EQ(requests[0].body.toStdString(), EncodeBody(table + "\n0,1:"));
+    EXPECT_EQ(requests[1].body.toStdString(), EncodeBody(table + "\n0,1:me@ludora.example"));
     EXPECT_EQ(app.settings.community.email, "me@ludora.example");
     CSettings stored;
     stored.Load();
     EXPECT_EQ(stored.community.email, "me@ludora.example");
-}
-
-TEST_F(PublishTest, MissingEmailAnsweredYesThenCancelledStops) {
-    AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("", "");
-    Open();
-    MessageBox::setNextAnswer(MessageBox::AnswerYes);
-    WhenShown<COptionsDlg>([](COptionsDlg* dialog) { dialog->CancelButton()->click(); });
-    EXPECT_FALSE(Publish());
-    EXPECT_EQ(MessageBox::TakeShown().size(), 1u);
-    EXPECT_EQ(server.Connections(), 0);
 }
 
 TEST_F(PublishTest, IslandsAccountLeftEmptyAbortsWithTheStopSign) {
