@@ -65,6 +65,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     eula->setReadOnly(true);
     eula->setPlainText(LoadLicenceText());
     eula->setTabChangesFocus(true);
+    eula->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    eula->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette normal = eula->palette();
     normal.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
     eula->setPalette(normal);
