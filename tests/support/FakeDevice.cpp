@@ -40,13 +40,6 @@ void FakeDevice::SetString(HKEY root, const QString& key, const QString& name,
     SetValue(root, key, name, REG_SZ, Utf16z(text));
 }
 
-void FakeDevice::SetDword(HKEY root, const QString& key, const QString& name, DWORD value) {
-    QByteArray data;
-    for (int i = 0; i < 4; ++i)
-        data.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-    SetValue(root, key, name, REG_DWORD, data);
-}
-
 void FakeDevice::AddKey(HKEY root, const QString& key) {
     KeyPath(root, key);
 }
@@ -95,7 +88,7 @@ RegistryKeyNode* FakeDevice::Node(HKEY key) {
 
 LONG FakeDevice::CeRegOpenKeyEx(HKEY key, const WCHAR* subKey, DWORD, DWORD, HKEY* result) {
     RegistryKeyNode* node = Node(key);
-    if (failKeyOpen || !node || !result)
+    if (!node || !result)
         return ERROR_FILE_NOT_FOUND;
     for (const QString& part : FromWide(subKey).split(u'\\', Qt::SkipEmptyParts)) {
         node = node->Child(part);
@@ -196,7 +189,7 @@ DWORD FakeDevice::CeGetFileSize(HANDLE file, DWORD* sizeHigh) {
 BOOL FakeDevice::CeReadFile(HANDLE file, void* buffer, DWORD bytesToRead, DWORD* bytesRead) {
     *bytesRead = 0;
     const auto it = openFiles.find(file);
-    if (it == openFiles.end() || failReads)
+    if (it == openFiles.end())
         return 0;
     const QByteArray& bytes = entries[it->second.key].bytes;
     qsizetype n = std::min<qsizetype>(bytesToRead, bytes.size() - it->second.offset);

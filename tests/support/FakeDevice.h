@@ -17,7 +17,6 @@ public:
     void SetValue(rapi::HKEY root, const QString& key, const QString& name, rapi::DWORD type,
                   const QByteArray& data);
     void SetString(rapi::HKEY root, const QString& key, const QString& name, const QString& text);
-    void SetDword(rapi::HKEY root, const QString& key, const QString& name, rapi::DWORD value);
     void AddKey(rapi::HKEY root, const QString& key);
 
     // File system content; parent folders are created as needed.
@@ -27,13 +26,11 @@ public:
 
     // Faults.
     bool refuseSessions = false;
-    bool failKeyOpen = false;
     bool failQueryInfo = false;
     int moreDataAnswers = 0;        // CeRegEnumValue answers ERROR_MORE_DATA this many times
     rapi::DWORD moreDataLength = 0; // the name length such an answer reports
     rapi::DWORD shortReadBytes = 0; // CeReadFile delivers this many bytes fewer
-    bool failReads = false;
-    bool deleteLeavesFile = false; // CeDeleteFile reports success but the file stays
+    bool deleteLeavesFile = false;  // CeDeleteFile reports success but the file stays
     bool failDeletes = false;
     bool failSearches = false;
     bool emptySearchLeavesPointer = false; // an empty search does not touch the result pointer
