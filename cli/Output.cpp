@@ -50,7 +50,7 @@ std::optional<QMap<QString, QString>> ParseOptions(const QString& command, const
         const qsizetype eq = arg.indexOf(u'=');
         const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
         const auto known = std::find_if(specs.begin(), specs.end(),
-                                       [&](const OptionSpec& s) { return s.name == name; });
+                                        [&](const OptionSpec& s) { return s.name == name; });
         if (known == specs.end()) {
             UsageError(command, QStringLiteral("unknown option \"--%1\"").arg(name));
             return std::nullopt;
