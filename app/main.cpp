@@ -22,18 +22,31 @@ bool AsksForTextOnly(int argc, char** argv) {
     return false;
 }
 
+// Parses the program's command line; a mistake is reported on standard error.
+bool ReadCommandLine(CommandLineOptions& options) {
+    QString error;
+    if (ParseCommandLine(QCoreApplication::arguments(), options, error))
+        return true;
+    std::fprintf(stderr, "scorvane: %s\nTry 'scorvane --help'.\n", qPrintable(error));
+    return false;
+}
+
+// Prints the version or the help text when one was asked for.
+bool PrintRequestedText(const CommandLineOptions& options) {
+    if (options.version)
+        std::printf("Scorvane %s\n", SCORVANE_VERSION);
+    else if (options.help)
+        std::fputs(qPrintable(options.helpText), stdout);
+    return options.version || options.help;
+}
+
 int PrintTextOnly(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(SCORVANE_VERSION));
     CommandLineOptions options;
-    QString error;
-    if (!ParseCommandLine(QCoreApplication::arguments(), options, error)) {
-        std::fprintf(stderr, "scorvane: %s\nTry 'scorvane --help'.\n", qPrintable(error));
+    if (!ReadCommandLine(options))
         return 2;
-    }
-    if (options.version)
-        std::printf("Scorvane %s\n", SCORVANE_VERSION);
-    else
+    if (!PrintRequestedText(options))
         std::fputs(qPrintable(options.helpText), stdout);
     return 0;
 }
@@ -48,19 +61,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral(SCORVANE_VERSION));
 
     CommandLineOptions options;
-    QString error;
-    if (!ParseCommandLine(QCoreApplication::arguments(), options, error)) {
-        std::fprintf(stderr, "scorvane: %s\nTry 'scorvane --help'.\n", qPrintable(error));
+    if (!ReadCommandLine(options))
         return 2;
-    }
-    if (options.help) {
-        std::fputs(qPrintable(options.helpText), stdout);
+    if (PrintRequestedText(options))
         return 0;
-    }
-    if (options.version) {
-        std::printf("Scorvane %s\n", SCORVANE_VERSION);
-        return 0;
-    }
 
     CScorvaneApp app;
     if (!options.deviceFolder.isEmpty())

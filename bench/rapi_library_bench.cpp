@@ -58,13 +58,18 @@ const Image& TheImage() {
     return image;
 }
 
-void BM_FileAttributes(benchmark::State& state) {
-    const Image& image = TheImage();
-    const auto device = Open(state.range(0) != 0, image);
-    if (!device) {
+// The device a benchmark run measures: argument 1 goes through the library, 0 does not.
+std::unique_ptr<IRapiDevice> OpenFor(benchmark::State& state) {
+    auto device = Open(state.range(0) != 0, TheImage());
+    if (!device)
         state.SkipWithError("no stand-in library in this build");
+    return device;
+}
+
+void BM_FileAttributes(benchmark::State& state) {
+    const auto device = OpenFor(state);
+    if (!device)
         return;
-    }
     const std::u16string path = u"\\Storage\\Program Files\\game\\f7.dat";
     for (auto _ : state)
         benchmark::DoNotOptimize(device->CeGetFileAttributes(path.c_str()));
@@ -73,12 +78,9 @@ void BM_FileAttributes(benchmark::State& state) {
 BENCHMARK(BM_FileAttributes)->ArgName("library")->Arg(0)->Arg(1);
 
 void BM_OpenReadClose(benchmark::State& state) {
-    const Image& image = TheImage();
-    const auto device = Open(state.range(0) != 0, image);
-    if (!device) {
-        state.SkipWithError("no stand-in library in this build");
+    const auto device = OpenFor(state);
+    if (!device)
         return;
-    }
     const std::u16string path = u"\\Storage\\Program Files\\game\\f7.dat";
     char buffer[512];
     for (auto _ : state) {
@@ -94,12 +96,9 @@ void BM_OpenReadClose(benchmark::State& state) {
 BENCHMARK(BM_OpenReadClose)->ArgName("library")->Arg(0)->Arg(1);
 
 void BM_SearchFolder(benchmark::State& state) {
-    const Image& image = TheImage();
-    const auto device = Open(state.range(0) != 0, image);
-    if (!device) {
-        state.SkipWithError("no stand-in library in this build");
+    const auto device = OpenFor(state);
+    if (!device)
         return;
-    }
     const std::u16string pattern = u"\\Storage\\Program Files\\game\\*.*";
     for (auto _ : state) {
         DWORD count = 0;

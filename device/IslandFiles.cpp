@@ -82,17 +82,13 @@ int ReadIslandFile(CIslandsSource& source, const std::u16string& path) {
     IRapiDevice* device = DeviceOf(source);
     if (!device || path.size() >= MAX_PATH)
         return READ_OPEN_FAILED;
-    const HANDLE file = device->CeCreateFile(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
-    device->Pause(10);
+    const HANDLE file = OpenDeviceFile(*device, path.c_str());
     if (file == INVALID_HANDLE_VALUE)
         return READ_OPEN_FAILED;
 
-    DWORD sizeHigh = 0;
-    const DWORD size = device->CeGetFileSize(file, &sizeHigh);
-    if (sizeHigh != 0 || size == INVALID_FILE_SIZE || size > kMaxDeviceFileBytes) {
-        device->CeCloseHandle(file);
-        device->Pause(10);
+    const std::optional<DWORD> size = ReadableFileSize(*device, file);
+    if (!size) {
+        CloseDeviceFile(*device, file);
         return READ_SHORT;
     }
     std::unique_ptr<IslandFile> island;
@@ -100,19 +96,18 @@ int ReadIslandFile(CIslandsSource& source, const std::u16string& path) {
         island = std::make_unique<IslandFile>();
         island->path = path;
     } catch (const std::bad_alloc&) {
-        device->CeCloseHandle(file);
+        CloseDeviceFile(*device, file);
         return READ_NO_MEMORY;
     }
     island->number = IslandNumberFromPath(path);
-    if (!island->bytes.AppendZeros(size)) {
-        device->CeCloseHandle(file);
+    if (!island->bytes.AppendZeros(*size)) {
+        CloseDeviceFile(*device, file);
         return READ_NO_MEMORY;
     }
     DWORD read = 0;
-    const BOOL ok = size == 0 || device->CeReadFile(file, island->bytes.Data(), size, &read);
-    device->CeCloseHandle(file);
-    device->Pause(10);
-    if (!ok || read != size)
+    const BOOL ok = *size == 0 || device->CeReadFile(file, island->bytes.Data(), *size, &read);
+    CloseDeviceFile(*device, file);
+    if (!ok || read != *size)
         return READ_SHORT;
     ReadIslandHeader(*island);
     source.islands.push_back(std::move(island));

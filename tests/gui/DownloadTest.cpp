@@ -29,10 +29,10 @@ constexpr const char* kIslandsMessage =
 
 const QString kVondrelFile = QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco");
 
-class DownloadTest : public ::testing::Test {
+class DownloadTest : public WindowTest {
 protected:
     void SetUp() override {
-        MessageBox::SetRecording(true);
+        WindowTest::SetUp();
         gate->Open(); // tests that look at a running download close it again
         app.deviceFactory = [this](const QString& folder) {
             ++devicesMade;
@@ -42,11 +42,7 @@ protected:
             return device;
         };
         app.SetDeviceImageFolder(image.Root(), false);
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        view = frame->View();
-        frame->resize(800, 600);
-        QApplication::processEvents();
+        ASSERT_NO_FATAL_FAILURE(OpenWindow(QSize(800, 600)));
     }
 
     void TearDown() override { MessageBox::SetRecording(true); }
@@ -79,9 +75,6 @@ protected:
     std::shared_ptr<GatedDevice::Gate> gate = std::make_shared<GatedDevice::Gate>();
     int devicesMade = 0;
     GatedDevice* lastDevice = nullptr;
-    CScorvaneApp app;
-    CMainFrame* frame = nullptr;
-    CScoreView* view = nullptr;
 };
 
 TEST_F(DownloadTest, ClickOnTheLinkFillsTheTreeFromTheImage) {

@@ -16,13 +16,11 @@
 
 namespace {
 
-class FrameTest : public ::testing::Test {
+class FrameTest : public WindowTest {
 protected:
     void SetUp() override {
-        MessageBox::SetRecording(true);
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        view = frame->View();
+        WindowTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(OpenWindow());
     }
 
     QStringList MenuTexts(const QString& title) const {
@@ -35,10 +33,6 @@ protected:
         }
         return texts;
     }
-
-    CScorvaneApp app;
-    CMainFrame* frame = nullptr;
-    CScoreView* view = nullptr;
 };
 
 TEST_F(FrameTest, MenusHoldTheCommandsInOrder) {

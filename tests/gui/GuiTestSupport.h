@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/MainFrame.h"
+#include "app/MessageBox.h"
+#include "app/ScoreView.h"
+#include "app/ScorvaneApp.h"
 #include "device/RapiDevice.h"
 
 #include <QApplication>
@@ -9,6 +13,7 @@
 #include <QUrl>
 #include <condition_variable>
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
 
@@ -111,3 +116,25 @@ template <typename T> void WhenShown(std::function<void(T*)> act) {
         },
         500);
 }
+
+// A test of the program's window: message boxes are recorded instead of shown, and
+// OpenWindow creates the main window once the test has prepared the application.
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { MessageBox::SetRecording(true); }
+
+    // Creates the main window; with a size, it is resized as a user's window would be.
+    void OpenWindow(QSize size = QSize()) {
+        ASSERT_TRUE(app.InitInstance());
+        frame = app.MainFrame();
+        view = frame->View();
+        if (size.isValid()) {
+            frame->resize(size);
+            QApplication::processEvents();
+        }
+    }
+
+    CScorvaneApp app;
+    CMainFrame* frame = nullptr;
+    CScoreView* view = nullptr;
+};

@@ -37,21 +37,10 @@ namespace {
 
 const QByteArray kAccepted = "Highscores(7hT2xK9m4Rd):0\n";
 
-QByteArray IslandBytes(const std::string& name, const std::string& id) {
-    QByteArray header(200, '\0');
-    for (std::size_t i = 0; i < name.size() && i < 14; ++i)
-        header[12 + int(i)] = name[i];
-    for (std::size_t i = 0; i < id.size() && i < 62; ++i)
-        header[28 + int(i)] = id[i];
-    for (char& c : header)
-        c = char(c ^ kIslandHeaderMask);
-    return header + QByteArray("island body");
-}
-
-class PublishTest : public ::testing::Test {
+class PublishTest : public WindowTest {
 protected:
     void SetUp() override {
-        MessageBox::SetRecording(true);
+        WindowTest::SetUp();
         QSettings().clear();
         server.SetResponse(TestResponse::Reply(kAccepted));
     }
@@ -88,17 +77,15 @@ protected:
         image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
                                          "\"Skyholm\"=\"2,\\\\My Documents\\\\Zelk Skyholm\"\n"));
         image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.0"),
-                      IslandBytes("Home Reef", "reef-0001"));
+                      writers::IslandFileBytes("Home Reef", "reef-0001", "island body"));
         image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"),
-                      IslandBytes("Gull Rock", "gull-0002"));
+                      writers::IslandFileBytes("Gull Rock", "gull-0002", "island body"));
     }
 
     // Opens the window and downloads the image into the tree.
     void Open() {
         app.SetDeviceImageFolder(image.Root(), false);
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        view = frame->View();
+        ASSERT_NO_FATAL_FAILURE(OpenWindow());
         view->StartDownload();
         view->FinishWorkerForTest();
         ASSERT_NE(view->Tree(), nullptr);
@@ -140,9 +127,6 @@ protected:
     TestHttpServer server;
     TestImage image;
     std::map<std::string, QByteArray> tables;
-    CScorvaneApp app;
-    CMainFrame* frame = nullptr;
-    CScoreView* view = nullptr;
 };
 
 MessageBox::Shown Box(const std::string& text, MessageBox::Icon icon = MessageBox::NoIcon,

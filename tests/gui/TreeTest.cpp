@@ -14,15 +14,11 @@
 
 namespace {
 
-class TreeTest : public ::testing::Test {
+class TreeTest : public WindowTest {
 protected:
     void SetUp() override {
-        MessageBox::SetRecording(true);
-        ASSERT_TRUE(app.InitInstance());
-        frame = app.MainFrame();
-        view = frame->View();
-        frame->resize(800, 600);
-        QApplication::processEvents();
+        WindowTest::SetUp();
+        ASSERT_NO_FATAL_FAILURE(OpenWindow(QSize(800, 600)));
     }
 
     CHighscoreSource* AddSource(const std::string& title, std::int32_t game) {
@@ -54,10 +50,6 @@ protected:
                                  : QPoint(hit.left() + fromLeftOfHitRect, hit.center().y());
         Click(tree->viewport(), point);
     }
-
-    CScorvaneApp app;
-    CMainFrame* frame = nullptr;
-    CScoreView* view = nullptr;
 };
 
 TEST_F(TreeTest, RebuildShowsRootSourcesAndCheckedEntries) {
