@@ -91,6 +91,8 @@ QString RegistryString(const QString& text);
 
 // Writes the sample handheld image into folder (files/, registry.reg, device.ini).
 bool WriteSampleImage(const QString& folder);
+// Writes a varied image chosen by seed into folder; the same seed writes the same image.
+bool WriteRandomImage(const QString& folder, quint32 seed);
 // Writes seed inputs for the fuzz targets into folder/<target>/.
 bool WriteFuzzSeeds(const QString& folder);
 
