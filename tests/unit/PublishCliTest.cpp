@@ -175,7 +175,7 @@ TEST_F(PublishCli, UncheckingAnEntryTheTreeDoesNotShowIsAnError) {
     EXPECT_EQ(server.Connections(), 0);
 }
 
-// A missing islands address stops the whole publish, the Ludora table too.
+// A missing islands address stops the whole publish, the Ludora table too, as the help says.
 TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
     AddIslands();
     AddTrivia();
@@ -191,6 +191,8 @@ TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
                            QString::fromLatin1(kIslandsAbortText)}));
     EXPECT_TRUE(run.json.value(QStringLiteral("results")).toArray().isEmpty());
     EXPECT_EQ(server.Connections(), 0);
+    EXPECT_TRUE(Run({QStringLiteral("publish"), QStringLiteral("--help")})
+                    .out.contains("the whole publish stops before anything\nis uploaded"));
 }
 
 TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
