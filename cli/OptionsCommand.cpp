@@ -26,23 +26,24 @@ void PrintDestination(QTextStream& out, const char* name, const DestinationSetti
 
 void PrintOptionsHelp(QTextStream& out) {
     out << "Usage: scorvane-cli options [--email ADDRESS] [--islands-email ADDRESS]\n"
-           "                            [--islands-password-stdin | --islands-password PASSWORD]\n"
+           "                            [--islands-password-stdin]\n"
+           "                            [--islands-password PASSWORD]\n"
            "                            [--community-url URL] [--islands-url URL] [--show]\n"
            "\n"
            "Sets the publishing settings of the per-user profile. The three account fields\n"
            "follow the rules of the Options dialog: addresses are trimmed, and an address\n"
            "that is not empty needs an \"@\" that is neither its first nor its last character\n"
-           "(\"Invalid E-mail format.\"; then nothing is saved). The password is kept exactly\n"
-           "as given, blanks included. An empty value clears a field; an empty URL lets the\n"
-           "system-wide one apply. The two URLs are the upload scripts, as an installer stores\n"
-           "them; a URL with \"https://\" is uploaded to over TLS.\n"
+           "(\"Invalid E-mail format.\"; then nothing is saved). The password is kept\n"
+           "exactly as given, blanks included. An empty value clears a field; an empty URL\n"
+           "lets the system-wide one apply. The two URLs are the upload scripts, as an\n"
+           "installer stores them; a URL with \"https://\" is uploaded to over TLS.\n"
            "\n"
            "Options:\n"
            "  --email ADDRESS             The e-mail address for Ludora.\n"
            "  --islands-email ADDRESS     The e-mail address for Zelk Skyholm.\n"
            "  --islands-password-stdin    Read the password for Zelk Skyholm from the first\n"
-           "                              line of standard input (on a terminal, typed without\n"
-           "                              being shown). Use this rather than\n"
+           "                              line of standard input (on a terminal, it is not\n"
+           "                              shown as it is typed). Use this rather than\n"
            "                              --islands-password.\n"
            "  --islands-password PASSWORD The password for Zelk Skyholm. Other users of the\n"
            "                              computer can see it in the list of processes.\n"
@@ -53,9 +54,9 @@ void PrintOptionsHelp(QTextStream& out) {
            "                              The default when nothing is set.\n"
            "  -h, --help                  Show this text.\n"
            "\n"
-           "Exit status: 0 when saved (or shown), 1 for an invalid address, a password missing\n"
-           "from standard input or a profile that could not be saved, 2 for a wrong command\n"
-           "line.\n";
+           "Exit status: 0 when saved (or shown), 1 for an invalid address, a password\n"
+           "missing from standard input or a profile that could not be saved, 2 for a wrong\n"
+           "command line.\n";
 }
 
 int RunOptionsCommand(const QStringList& args) {

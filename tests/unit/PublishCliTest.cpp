@@ -192,7 +192,7 @@ TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
     EXPECT_TRUE(run.json.value(QStringLiteral("results")).toArray().isEmpty());
     EXPECT_EQ(server.Connections(), 0);
     EXPECT_TRUE(Run({QStringLiteral("publish"), QStringLiteral("--help")})
-                    .out.contains("the whole publish stops before anything\nis uploaded"));
+                    .out.contains("the whole publish stops before\nanything is uploaded"));
 }
 
 TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
