@@ -29,18 +29,15 @@ public:
 
     QVariant Value(const QString& key) const override { return UserProfile().Value(key); }
     bool SetValue(const QString& key, const QVariant& value) override {
-        Count();
-        return UserProfile().SetValue(key, value);
+        return Go() && UserProfile().SetValue(key, value);
     }
-    bool Remove(const QString& key) override {
-        Count();
-        return UserProfile().Remove(key);
-    }
+    bool Remove(const QString& key) override { return Go() && UserProfile().Remove(key); }
 
 private:
-    void Count() {
+    bool Go() {
         if (writesLeft-- == 0)
             throw Stopped();
+        return true;
     }
     int writesLeft;
 };
@@ -278,9 +275,7 @@ TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
         AddIsland("c.3", "C", "OTHER");      // published
         AddIsland("d.4", "D", "HAND", "v1"); // published, then removed by hand
         AddIsland("e.5", "E", "HAND", "v2"); // shares that id, never published
-        const auto removeByHand = [this] {
-            device.CeDeleteFile(W("\\My Documents\\Skyholm\\d.4").c_str());
-        };
+        const std::u16string byHand = W("\\My Documents\\Skyholm\\d.4");
         StoppingProfile profile(stopAt);
         collection.SetProfile(&profile);
         bool recorded = false;
@@ -289,13 +284,13 @@ TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
             ASSERT_TRUE(first);
             Publish(*first, {0, 2, 3}, true);
             recorded = true;
-            removeByHand();
+            device.CeDeleteFile(byHand.c_str());
             Download();
             finished = true;
         } catch (const StoppingProfile::Stopped&) {
         }
         collection.SetProfile(nullptr);
-        removeByHand();
+        device.CeDeleteFile(byHand.c_str());
         ASSERT_TRUE(Download());
         EXPECT_TRUE(Has("b.2"));
         EXPECT_TRUE(Has("e.5"));
