@@ -5,6 +5,7 @@
 #include "app/ScoreView.h"
 #include "app/ScorvaneApp.h"
 #include "device/SimulatedDevice.h"
+#include "ui/Profile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -112,7 +113,8 @@ void CMainFrame::CreateActions() {
 
     connect(c.chooseDevice, &QAction::triggered, this, &CMainFrame::ChooseDeviceImage);
     connect(c.useHandheld, &QAction::triggered, this, [this] {
-        this->app->SetDeviceImageFolder(QString(), true);
+        if (!this->app->SetDeviceImageFolder(QString(), true))
+            MessageBox::Show(this, ProfileNotSavedText());
         ShowDeviceInStatusBar();
         UpdateCommands();
     });
@@ -263,7 +265,8 @@ void CMainFrame::ChooseDeviceImage() {
                                                   "a \"files\" folder nor a \"registry.reg\"."));
         return;
     }
-    app->SetDeviceImageFolder(folder, true);
+    if (!app->SetDeviceImageFolder(folder, true))
+        MessageBox::Show(this, ProfileNotSavedText());
     ShowDeviceInStatusBar();
     UpdateCommands();
 }

@@ -2,6 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/MainFrame.h"
+#include "ui/Profile.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -52,15 +53,16 @@ QString CScorvaneApp::RememberedImageFolder() {
     return Profile().value(ProfileKey()).toString();
 }
 
-void CScorvaneApp::SetDeviceImageFolder(const QString& folder, bool remember) {
+bool CScorvaneApp::SetDeviceImageFolder(const QString& folder, bool remember) {
     imageFolder = folder;
-    if (remember) {
-        QSettings settings(QString::fromLatin1(kMakerName), QString::fromLatin1(kAppName));
-        if (folder.isEmpty())
-            settings.remove(ProfileKey());
-        else
-            settings.setValue(ProfileKey(), folder);
-    }
+    if (!remember)
+        return true;
+    QSettings settings = Profile();
+    if (folder.isEmpty())
+        settings.remove(ProfileKey());
+    else
+        settings.setValue(ProfileKey(), folder);
+    return SaveProfile(settings);
 }
 
 IRapiDevice* CScorvaneApp::PrepareDevice() {

@@ -45,9 +45,10 @@ public:
 
     // The device image folder that stands in for the handheld; empty for the handheld
     // reached through the desktop's remote API. A folder given on the command line is used
-    // for this run only; one chosen in the program is remembered in the profile.
+    // for this run only; one chosen in the program is remembered in the profile (false when
+    // the profile could not be saved).
     QString DeviceImageFolder() const { return imageFolder; }
-    void SetDeviceImageFolder(const QString& folder, bool remember);
+    bool SetDeviceImageFolder(const QString& folder, bool remember);
     // The folder remembered in the profile.
     static QString RememberedImageFolder();
 

@@ -2,9 +2,11 @@
 // account fields and as an installer sets the script URLs.
 #include "Commands.h"
 #include "Output.h"
+#include "Terminal.h"
 
 #include "device/TextCodec.h"
 #include "ui/EmailRule.h"
+#include "ui/Profile.h"
 #include "ui/Settings.h"
 
 namespace {
@@ -24,20 +26,27 @@ void PrintDestination(QTextStream& out, const char* name, const DestinationSetti
 
 void PrintOptionsHelp(QTextStream& out) {
     out << "Usage: scorvane-cli options [--email ADDRESS] [--islands-email ADDRESS]\n"
-           "                            [--islands-password PASSWORD] [--community-url URL]\n"
-           "                            [--islands-url URL] [--show]\n"
+           "                            [--islands-password-stdin]\n"
+           "                            [--islands-password PASSWORD]\n"
+           "                            [--community-url URL] [--islands-url URL] [--show]\n"
            "\n"
            "Sets the publishing settings of the per-user profile. The three account fields\n"
            "follow the rules of the Options dialog: addresses are trimmed, and an address\n"
            "that is not empty needs an \"@\" that is neither its first nor its last character\n"
-           "(\"Invalid E-mail format.\"; then nothing is saved). An empty value clears a field.\n"
-           "The two URLs are the upload scripts, as an installer stores them; a URL with\n"
-           "\"https://\" is uploaded to over TLS.\n"
+           "(\"Invalid E-mail format.\"; then nothing is saved). The password is kept\n"
+           "exactly as given, blanks included. An empty value clears a field; an empty URL\n"
+           "lets the system-wide one apply. The two URLs are the upload scripts, as an\n"
+           "installer stores them; a URL with \"https://\" is uploaded to over TLS.\n"
            "\n"
            "Options:\n"
            "  --email ADDRESS             The e-mail address for Ludora.\n"
            "  --islands-email ADDRESS     The e-mail address for Zelk Skyholm.\n"
-           "  --islands-password PASSWORD The password for Zelk Skyholm.\n"
+           "  --islands-password-stdin    Read the password for Zelk Skyholm from the first\n"
+           "                              line of standard input (on a terminal, it is not\n"
+           "                              shown as it is typed). Use this rather than\n"
+           "                              --islands-password.\n"
+           "  --islands-password PASSWORD The password for Zelk Skyholm. Other users of the\n"
+           "                              computer can see it in the list of processes.\n"
            "  --community-url URL         The Ludora upload script (\"ScriptPath\").\n"
            "  --islands-url URL           The Zelk Skyholm upload script\n"
            "                              (\"Skyholm_ScriptPath\").\n"
@@ -45,7 +54,8 @@ void PrintOptionsHelp(QTextStream& out) {
            "                              The default when nothing is set.\n"
            "  -h, --help                  Show this text.\n"
            "\n"
-           "Exit status: 0 when saved (or shown), 1 for an invalid address, 2 for a wrong\n"
+           "Exit status: 0 when saved (or shown), 1 for an invalid address, a password\n"
+           "missing from standard input or a profile that could not be saved, 2 for a wrong\n"
            "command line.\n";
 }
 
@@ -53,6 +63,7 @@ int RunOptionsCommand(const QStringList& args) {
     const QString email = QStringLiteral("email");
     const QString islandsEmail = QStringLiteral("islands-email");
     const QString islandsPassword = QStringLiteral("islands-password");
+    const QString passwordStdin = QStringLiteral("islands-password-stdin");
     const QString communityUrl = QStringLiteral("community-url");
     const QString islandsUrl = QStringLiteral("islands-url");
     const QString show = QStringLiteral("show");
@@ -60,6 +71,7 @@ int RunOptionsCommand(const QStringList& args) {
                                       {{email, true},
                                        {islandsEmail, true},
                                        {islandsPassword, true},
+                                       {passwordStdin, false},
                                        {communityUrl, true},
                                        {islandsUrl, true},
                                        {show, false}});
@@ -69,6 +81,10 @@ int RunOptionsCommand(const QStringList& args) {
         PrintOptionsHelp(Out());
         return EXIT_OK;
     }
+
+    if (options->contains(islandsPassword) && options->contains(passwordStdin))
+        return UsageError(QString::fromLatin1(kCommand),
+                          QStringLiteral("give the password one way only"));
 
     CSettings settings;
     settings.Load();
@@ -81,7 +97,17 @@ int RunOptionsCommand(const QStringList& args) {
     };
     const std::string newEmail = given(email, settings.community.email);
     const std::string newIslandsEmail = given(islandsEmail, settings.islands.email);
-    const std::string newPassword = given(islandsPassword, settings.islands.password);
+    std::string newPassword = given(islandsPassword, settings.islands.password);
+    if (options->contains(passwordStdin)) {
+        const auto line = ReadSecretLine(QStringLiteral("Zelk Skyholm password: "));
+        if (!line) {
+            Err() << "scorvane-cli options: no password on standard input\n";
+            Err().flush();
+            return EXIT_FAILED;
+        }
+        newPassword = *line;
+        changed = true;
+    }
     if (ApplyAccountFields(settings, newEmail, newIslandsEmail, newPassword) !=
         AccountField::None) {
         Err() << kInvalidEmailText << "\n";
@@ -96,8 +122,11 @@ int RunOptionsCommand(const QStringList& args) {
         settings.islands.SetScriptUrl(NarrowFromQString(options->value(islandsUrl)));
         changed = true;
     }
-    if (changed)
-        settings.Save();
+    if (changed && !settings.Save()) {
+        Err() << ProfileNotSavedText() << "\n";
+        Err().flush();
+        return EXIT_FAILED;
+    }
 
     if (!changed || options->contains(show)) {
         CSettings stored;

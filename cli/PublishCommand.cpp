@@ -3,6 +3,7 @@
 // message boxes printed instead of shown.
 #include "Commands.h"
 #include "Output.h"
+#include "Terminal.h"
 
 #include "device/DeviceConnector.h"
 #include "device/DownloadJob.h"
@@ -13,44 +14,19 @@
 #include "scores/HighscoreSource.h"
 #include "scores/HighscoreTree.h"
 #include "ui/EmailRule.h"
+#include "ui/Profile.h"
 #include "ui/Settings.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <cstdio>
-#include <iostream>
 #include <set>
 #include <string>
 #include <utility>
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace {
 
 constexpr const char* kCommand = "publish";
 constexpr std::int32_t kMaxRecords = 25;
-
-bool StdinIsTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stdin)) != 0;
-#else
-    return isatty(fileno(stdin)) != 0;
-#endif
-}
-
-// One line from standard input; empty when input has ended.
-std::optional<std::string> ReadLine() {
-    std::string line;
-    if (!std::getline(std::cin, line))
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return line;
-}
 
 // The message boxes of a publish run on a terminal, or answered without one.
 class CCliPrompts final : public IPublishPrompts {
@@ -106,7 +82,11 @@ public:
                 break;
             Err() << kInvalidEmailText << "\n";
         }
-        edited.Save();
+        if (!edited.Save()) {
+            Err() << ProfileNotSavedText() << "\n";
+            Err().flush();
+            return false;
+        }
         settings = edited;
         return true;
     }
@@ -126,9 +106,17 @@ private:
                                    bool secret = false) {
         const QString shown =
             secret ? (current.empty() ? QString() : QStringLiteral("unchanged")) : Text(current);
-        Err() << label << " [" << shown << "]: ";
+        const QString prompt =
+            QString::fromLatin1(label) + QStringLiteral(" [") + shown + QStringLiteral("]: ");
+        if (secret)
+            return Given(ReadSecretLine(prompt), current);
+        Err() << prompt;
         Err().flush();
-        const auto line = ReadLine();
+        return Given(ReadLine(), current);
+    }
+    // What was typed; Enter alone keeps the current value.
+    static std::optional<std::string> Given(const std::optional<std::string>& line,
+                                            const std::string& current) {
         if (!line)
             return std::nullopt;
         return line->empty() ? current : *line;
@@ -164,10 +152,16 @@ void PrintPublishHelp(QTextStream& out) {
            "desktop program would show, in order.\n"
            "\n"
            "Questions: on a terminal they are asked there, and the Options dialog becomes\n"
-           "three questions for the account fields. Without a terminal (or with --yes) nothing\n"
-           "is read: the question whether to give a missing Ludora e-mail address is answered\n"
-           "No (the highscores go without an address), and a missing Zelk Skyholm e-mail\n"
-           "address aborts the islands upload (\"Zelk Skyholm highscores publish aborted.\").\n"
+           "three questions for the account fields (the password is not shown as it is\n"
+           "typed). Without a terminal (or with --yes) nothing is read: the question\n"
+           "whether to give a missing Ludora e-mail address is answered No (the highscores\n"
+           "go without an address).\n"
+           "\n"
+           "Islands need the Zelk Skyholm e-mail address. When islands are checked and it\n"
+           "is missing (and not given at the questions), the whole publish stops before\n"
+           "anything is uploaded, the Ludora tables too. The last message is then\n"
+           "\"Zelk Skyholm highscores publish aborted.\", \"results\" is empty and the exit\n"
+           "status is 1. Uncheck the islands to publish the rest without it.\n"
            "\n"
            "Options:\n"
            "  --device FOLDER        Read the device image in FOLDER instead of a connected\n"

@@ -206,10 +206,25 @@ void CHighscoreCollection::TryGameFolder(const std::string& path) {
 
 void CHighscoreCollection::LoadAnnouncedSources() {
     islandsEntriesLoaded = 0;
+    // An islands folder announced twice is loaded once, or its islands would be listed and
+    // published twice. Paths compare as on the handheld: without regard to case, with or
+    // without the closing backslash.
+    std::vector<std::string_view> islandsFolders;
+    auto folderOf = [](std::string_view path) {
+        return path.ends_with('\\') ? path.substr(0, path.size() - 1) : path;
+    };
     for (const Announcement& announcement : announcements) {
-        if (announcement.kind == 1)
+        if (announcement.kind == 1) {
             LoadNewHighscores(announcement.text);
-        else if (announcement.kind == 2 && LoadIslands(announcement.text))
+            continue;
+        }
+        const std::string_view folder = folderOf(announcement.text);
+        if (announcement.kind != 2 ||
+            std::any_of(islandsFolders.begin(), islandsFolders.end(),
+                        [&](std::string_view seen) { return CompareNoCase(seen, folder) == 0; }))
+            continue;
+        islandsFolders.push_back(folder);
+        if (LoadIslands(announcement.text))
             ++islandsEntriesLoaded;
     }
 }

@@ -1,6 +1,7 @@
 #include "device/HighscoreCollection.h"
 
 #include "device/TextCodec.h"
+#include "ui/Profile.h"
 
 #include <QString>
 #include <array>
@@ -73,6 +74,10 @@ CHighscoreCollection::CHighscoreCollection(std::int32_t maxRecords) : maxRecords
 
 CHighscoreCollection::~CHighscoreCollection() {
     ClearSources();
+}
+
+IProfileStore& CHighscoreCollection::Profile() const {
+    return profile ? *profile : UserProfile();
 }
 
 std::int32_t CHighscoreCollection::GameNumberForId(const std::string& id) const {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class IProfileStore;
 class IRapiDevice;
 
 // A path announced by a game under the program's own key on the handheld.
@@ -43,6 +44,9 @@ public:
     // The handheld the scan and the sources read from; null while none is connected.
     IRapiDevice* Device() const { return device; }
     void SetDevice(IRapiDevice* value) { device = value; }
+    // Where the island marks are kept; the per-user profile unless another store is set.
+    IProfileStore& Profile() const;
+    void SetProfile(IProfileStore* value) { profile = value; }
 
     // Searches the connected handheld and rebuilds sources; always 1.
     int ScanDevice();
@@ -93,4 +97,5 @@ public:
 
 private:
     IRapiDevice* device = nullptr;
+    IProfileStore* profile = nullptr;
 };

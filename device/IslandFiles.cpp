@@ -5,11 +5,13 @@
 #include "device/TextCodec.h"
 #include "scores/IslandMarks.h"
 #include "scores/IslandsSource.h"
+#include "ui/Profile.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <set>
 
 using namespace rapi;
 
@@ -159,52 +161,62 @@ int LoadIslandFolder(CIslandsSource& source, const std::string& folder) {
 
 int DeleteMarkedIslands(CIslandsSource& source) {
     IRapiDevice* device = DeviceOf(source);
+    CIslandMarks marks(source.Profile());
+    std::vector<QString> digestOf;
+    digestOf.reserve(source.islands.size());
+    for (const auto& island : source.islands)
+        digestOf.push_back(IslandDigest(*island));
+
     int result = 1;
-    for (const auto& island : source.islands) {
-        if (island->text2.empty() || island->number < 1 || island->done ||
-            !IsIslandMarked(island->text2))
+    for (std::size_t i = 0; i < source.islands.size(); ++i) {
+        IslandFile& island = *source.islands[i];
+        if (island.text2.empty() || island.number < 1 || island.done ||
+            !marks.IsMarked(island.text2))
             continue;
         // Only the very files that were published are deleted, where that is on record.
-        const QStringList digests = PublishedIslandDigests(island->text2);
-        const QString digest = IslandDigest(*island);
-        if (!digests.isEmpty() && !digests.contains(digest))
+        const QStringList digests = marks.Digests(island.text2);
+        if (!digests.isEmpty() && !digests.contains(digestOf[i]))
             continue;
         if (!device)
             return 0;
 
         const bool present =
-            device->CeGetFileAttributes(island->path.c_str()) != INVALID_FILE_ATTRIBUTES;
+            device->CeGetFileAttributes(island.path.c_str()) != INVALID_FILE_ATTRIBUTES;
         device->Pause(10);
         bool gone = false;
         if (present) {
-            device->CeDeleteFile(island->path.c_str());
+            device->CeDeleteFile(island.path.c_str());
             device->Pause(10);
-            gone = device->CeGetFileAttributes(island->path.c_str()) == INVALID_FILE_ATTRIBUTES;
+            gone = device->CeGetFileAttributes(island.path.c_str()) == INVALID_FILE_ATTRIBUTES;
             device->Pause(10);
         }
         if (gone)
-            island->done = true;
+            island.done = true;
         else
             result = 0;
         if (digests.isEmpty()) {
             if (gone)
-                UnmarkIsland(island->text2);
+                marks.Unmark(island.text2);
         } else if (gone || !present) {
-            if (ForgetPublishedIsland(island->text2, digest).isEmpty())
-                UnmarkIsland(island->text2);
+            marks.Forget(island.text2, digestOf[i]);
         }
     }
 
-    // A published file that is no longer in the folder was removed by hand: its record goes,
-    // so the id cannot delete a later island.
-    for (const std::string& id : IslandsWithPublishedDigests()) {
-        for (const QString& digest : PublishedIslandDigests(id)) {
-            const bool stillThere =
-                std::any_of(source.islands.begin(), source.islands.end(), [&](const auto& i) {
-                    return !i->done && i->text2 == id && IslandDigest(*i) == digest;
-                });
-            if (!stillThere && ForgetPublishedIsland(id, digest).isEmpty())
-                UnmarkIsland(id);
+    // A published file that is no longer in the folder was removed by hand: its digest goes.
+    // Only the ids this folder holds are looked at, since another islands folder may hold the
+    // files of the others.
+    std::set<std::string> ids;
+    for (const auto& island : source.islands)
+        if (!island->text2.empty())
+            ids.insert(island->text2);
+    for (const std::string& id : ids) {
+        for (const QString& digest : marks.Digests(id)) {
+            bool stillThere = false;
+            for (std::size_t i = 0; i < source.islands.size() && !stillThere; ++i)
+                stillThere = !source.islands[i]->done && source.islands[i]->text2 == id &&
+                             digestOf[i] == digest;
+            if (!stillThere)
+                marks.Forget(id, digest);
         }
     }
 

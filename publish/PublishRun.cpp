@@ -94,7 +94,8 @@ void CPublishRun::RunPass(int destination, int& result, CHighscoreSource*& curre
                 source->OnPublishResult(false);
                 break;
             }
-            source->OnPublishResult(true);
+            if (!source->OnPublishResult(true))
+                unrecorded.insert(destination);
             uploaded = true;
         }
         pause();
@@ -131,10 +132,12 @@ std::vector<PublishMessage> CPublishRun::CompletionMessages() const {
         if (CountForDestination(pass.destination) == 0 || pass.result == PUBLISH_NOTHING_UPLOADED)
             continue;
         const std::string title = pass.current ? pass.current->GetTitle() : std::string();
+        std::string text = FormatPublishResult(pass.result, title, pass.target.server,
+                                               pass.target.GetServerAndPath());
+        if (unrecorded.count(pass.destination))
+            text += std::string("\n") + kNotRecordedText;
         messages.push_back(
-            {FormatPublishResult(pass.result, title, pass.target.server,
-                                 pass.target.GetServerAndPath()),
-             pass.result == UPLOAD_OK ? MessageIcon::Information : MessageIcon::Plain});
+            {text, pass.result == UPLOAD_OK ? MessageIcon::Information : MessageIcon::Plain});
     }
     return messages;
 }

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,11 @@ inline constexpr const char* kNoServerText =
 inline constexpr const char* kIslandsOptionsText = "Please fill ZelkSkyholm options.";
 inline constexpr const char* kIslandsAbortText = "Zelk Skyholm highscores publish aborted.";
 inline constexpr const char* kNothingSelectedText = "No highscores selected";
+// Added to a destination's completion message when a successful upload could not be noted in
+// the profile (the islands' deletion marks).
+inline constexpr const char* kNotRecordedText =
+    "The profile could not be saved, so the published islands stay on the handheld and will "
+    "be offered for publishing again.";
 
 // The question asked when the community e-mail address is missing.
 std::string EmailPromptText(const std::string& communityHost);
@@ -92,6 +98,8 @@ public:
     int result2 = 0;
     CHighscoreSource* current1 = nullptr;
     CHighscoreSource* current2 = nullptr;
+    // Destinations with a successful upload whose outcome could not be recorded.
+    std::set<int> unrecorded;
 
 private:
     void RunPass(int destination, int& result, CHighscoreSource*& current, const Uploader& upload,

@@ -29,7 +29,9 @@ int CHighscoreSource::LoadFromDevice(const std::string& path) {
     return ReadDeviceFile(collection ? collection->Device() : nullptr, *this, path);
 }
 
-void CHighscoreSource::OnPublishResult(bool) {}
+bool CHighscoreSource::OnPublishResult(bool) {
+    return true;
+}
 
 std::string CHighscoreSource::GetTitle() const {
     return table.title;

@@ -39,8 +39,9 @@ public:
     virtual int LoadFromDevice(const std::string& path);
     // Decodes data into the table; true when the source is usable.
     virtual bool Decode();
-    // Told after this source's upload: true after success.
-    virtual void OnPublishResult(bool ok);
+    // Told after this source's upload: true after success. False when what a successful
+    // upload leaves to do later could not be recorded in the profile.
+    virtual bool OnPublishResult(bool ok);
     virtual std::string GetTitle() const;
     virtual int GetDestination() const;
     virtual bool HasData() const;

@@ -1,8 +1,7 @@
 #include "scores/IslandMarks.h"
 
 #include "device/TextCodec.h"
-
-#include <QSettings>
+#include "ui/Profile.h"
 
 namespace {
 
@@ -11,26 +10,6 @@ constexpr const char* kDigestsSection = "IslandsPublished";
 
 QString Entry(const char* section, const std::string& id) {
     return QLatin1String(section) + QLatin1Char('/') + IslandProfileKey(id);
-}
-
-QString IdFromProfileKey(const QString& key) {
-    QString id;
-    for (qsizetype i = 0; i < key.size(); ++i) {
-        const QStringView rest = QStringView(key).mid(i);
-        if (rest.startsWith(QLatin1String("%25"))) {
-            id += QLatin1Char('%');
-            i += 2;
-        } else if (rest.startsWith(QLatin1String("%2F"))) {
-            id += QLatin1Char('/');
-            i += 2;
-        } else if (rest.startsWith(QLatin1String("%5C"))) {
-            id += QLatin1Char('\\');
-            i += 2;
-        } else {
-            id += key[i];
-        }
-    }
-    return id;
 }
 
 } // namespace
@@ -43,56 +22,37 @@ QString IslandProfileKey(const std::string& id) {
     return key;
 }
 
-void MarkIslandForDeletion(const std::string& id) {
-    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    profile.setValue(Entry(kMarksSection, id), QStringLiteral("1"));
-    profile.sync();
-}
-
-void UnmarkIsland(const std::string& id) {
-    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    profile.remove(Entry(kMarksSection, id));
-    profile.sync();
-}
-
-bool IsIslandMarked(const std::string& id) {
-    const QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    return profile.value(Entry(kMarksSection, id), QStringLiteral("0"))
+bool CIslandMarks::IsMarked(const std::string& id) const {
+    return store.Value(Entry(kMarksSection, id))
                .toString()
                .compare(QLatin1String("1"), Qt::CaseInsensitive) == 0;
 }
 
-QStringList PublishedIslandDigests(const std::string& id) {
-    const QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    return profile.value(Entry(kDigestsSection, id)).toStringList();
+QStringList CIslandMarks::Digests(const std::string& id) const {
+    return store.Value(Entry(kDigestsSection, id)).toStringList();
 }
 
-void RecordPublishedIsland(const std::string& id, const QString& digest) {
-    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    QStringList digests = profile.value(Entry(kDigestsSection, id)).toStringList();
+bool CIslandMarks::MarkPublished(const std::string& id, const QString& digest) {
+    QStringList digests = Digests(id);
     if (!digests.contains(digest))
         digests.append(digest);
-    profile.setValue(Entry(kDigestsSection, id), digests);
-    profile.sync();
+    return store.SetValue(Entry(kDigestsSection, id), digests) && Mark(id);
 }
 
-QStringList ForgetPublishedIsland(const std::string& id, const QString& digest) {
-    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    QStringList digests = profile.value(Entry(kDigestsSection, id)).toStringList();
-    digests.removeAll(digest);
-    if (digests.isEmpty())
-        profile.remove(Entry(kDigestsSection, id));
-    else
-        profile.setValue(Entry(kDigestsSection, id), digests);
-    profile.sync();
-    return digests;
+bool CIslandMarks::Mark(const std::string& id) {
+    return store.SetValue(Entry(kMarksSection, id), QStringLiteral("1"));
 }
 
-std::vector<std::string> IslandsWithPublishedDigests() {
-    QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
-    profile.beginGroup(QLatin1String(kDigestsSection));
-    std::vector<std::string> ids;
-    for (const QString& key : profile.childKeys())
-        ids.push_back(NarrowFromQString(IdFromProfileKey(key)));
-    return ids;
+bool CIslandMarks::Unmark(const std::string& id) {
+    return store.Remove(Entry(kMarksSection, id));
+}
+
+bool CIslandMarks::Forget(const std::string& id, const QString& digest) {
+    QStringList digests = Digests(id);
+    if (!digests.removeAll(digest))
+        return true;
+    if (!digests.isEmpty())
+        return store.SetValue(Entry(kDigestsSection, id), digests);
+    // A mark without digests would delete every island with this id.
+    return Unmark(id) && store.Remove(Entry(kDigestsSection, id));
 }

@@ -2,6 +2,7 @@
 
 #include "device/HighscoreCollection.h"
 #include "scores/IslandMarks.h"
+#include "ui/Profile.h"
 
 CIslandsSource::CIslandsSource(CHighscoreCollection* collection, const std::string& salt,
                                const std::string& name, std::int32_t limit)
@@ -22,24 +23,27 @@ bool CIslandsSource::Decode() {
     return true;
 }
 
-void CIslandsSource::OnPublishResult(bool ok) {
+bool CIslandsSource::OnPublishResult(bool ok) {
     if (!ok) {
         for (const auto& island : islands)
             if (island->published && !island->done)
                 island->published = false;
-        return;
+        return true;
     }
     for (const auto& island : islands)
         if (island->chosen)
             island->published = true;
-    // The digest goes first: should the program stop in between, an id without its "1" mark
-    // deletes nothing, while a mark without a digest would delete every island of that id.
+    CIslandMarks marks(Profile());
     for (const auto& island : islands) {
-        if (!island->published || island->number < 1 || island->text2.empty())
-            continue;
-        RecordPublishedIsland(island->text2, IslandDigest(*island));
-        MarkIslandForDeletion(island->text2);
+        if (island->published && island->number >= 1 && !island->text2.empty() &&
+            !marks.MarkPublished(island->text2, IslandDigest(*island)))
+            return false;
     }
+    return true;
+}
+
+IProfileStore& CIslandsSource::Profile() const {
+    return Collection() ? Collection()->Profile() : UserProfile();
 }
 
 std::string CIslandsSource::GetTitle() const {

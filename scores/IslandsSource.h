@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+class IProfileStore;
+
 inline constexpr const char* kIslandsTitle = "Zelk Skyholm";
 
 // The islands game's files: one entry per island, published by uploading the files.
@@ -17,7 +19,7 @@ public:
 
     int LoadFromDevice(const std::string& path) override;
     bool Decode() override;
-    void OnPublishResult(bool ok) override;
+    bool OnPublishResult(bool ok) override;
     std::string GetTitle() const override;
     int GetDestination() const override;
     bool HasData() const override;
@@ -28,6 +30,9 @@ public:
     bool GetUploadTarget(const CSettings& settings, std::string& server, std::uint32_t& port,
                          std::string& userName, std::string& password,
                          std::string& scriptPath) override;
+
+    // Where the island marks are kept: the collection's profile.
+    IProfileStore& Profile() const;
 
     std::vector<std::unique_ptr<IslandFile>> islands;
     std::int32_t islandCursor = 0;

@@ -19,8 +19,8 @@ enum class AccountField {
 };
 
 // What OK does with the three account fields: trims both addresses, checks the community one
-// and then the islands one, and when both pass stores all three in settings (the setters trim
-// the password too). Returns the first field that failed; settings stay untouched then.
+// and then the islands one, and when both pass stores all three in settings (the password
+// exactly as given). Returns the first field that failed; settings stay untouched then.
 AccountField ApplyAccountFields(CSettings& settings, const std::string& email,
                                 const std::string& islandsEmail,
                                 const std::string& islandsPassword);

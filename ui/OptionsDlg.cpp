@@ -4,6 +4,7 @@
 #include "device/TextCodec.h"
 #include "ui/EmailRule.h"
 #include "ui/HyperLink.h"
+#include "ui/Profile.h"
 #include "ui/Settings.h"
 #include "ui/SiteAddresses.h"
 
@@ -123,6 +124,7 @@ void COptionsDlg::accept() {
     email = TrimWhitespace(email);
     islandsEmail = TrimWhitespace(islandsEmail);
 
+    const CSettings before = settings;
     QLineEdit* invalid = nullptr;
     switch (ApplyAccountFields(settings, email, islandsEmail, islandsPassword)) {
     case AccountField::CommunityEmail:
@@ -140,7 +142,11 @@ void COptionsDlg::accept() {
         invalid->selectAll();
         return;
     }
-    settings.Save();
+    if (!settings.Save()) {
+        settings = before; // as after Cancel, should the user give up
+        MessageBox::Show(this, ProfileNotSavedText());
+        return;
+    }
     QDialog::accept();
 }
 

@@ -12,14 +12,16 @@ class QPushButton;
 // The account data for publishing: the community site's e-mail address, and the islands
 // site's e-mail address and password, with a link to the islands site's registration page.
 // Opening reloads the settings from the profile; OK checks both addresses, then stores all
-// three fields in the settings and the profile. Cancel saves nothing.
+// three fields in the settings and the profile. When the profile cannot be saved, a message
+// says so and the dialog stays open. Cancel saves nothing.
 class COptionsDlg : public QDialog {
     Q_OBJECT
 public:
     // settings must outlive the dialog.
     explicit COptionsDlg(CSettings& settings, QWidget* parent = nullptr);
 
-    // The fields, as last transferred from the controls (trimmed once OK was pressed).
+    // The fields, as last transferred from the controls (the addresses trimmed once OK was
+    // pressed).
     std::string email;
     std::string islandsEmail;
     std::string islandsPassword;

@@ -1,6 +1,7 @@
 #include "ui/Settings.h"
 
 #include "device/TextCodec.h"
+#include "ui/Profile.h"
 
 #include <QSettings>
 #include <QString>
@@ -34,23 +35,26 @@ std::string ReadKey(QSettings& profile, const char* name) {
     return NarrowFromQString(profile.value(Key(name)).toString());
 }
 
-// Writes a script URL unless the user's own profile lacks the key and the system-wide
-// settings already give the same destination.
+// Writes a script URL that the user set: not an empty one (it would hide the system-wide
+// URL), and not one that merely repeats the system-wide URL the user's profile does not hold.
 void WriteScriptUrl(QSettings& profile, const char* name, const DestinationSettings& value) {
     const QString key = Key(name);
+    const std::string url = value.GetScriptUrl();
+    if (url.empty()) {
+        profile.remove(key);
+        return;
+    }
     QSettings own(QSettings::UserScope, QLatin1String(kOrganisation), QLatin1String(kApplication));
     own.setFallbacksEnabled(false);
     if (!own.contains(key)) {
         const QSettings system(QSettings::SystemScope, QLatin1String(kOrganisation),
                                QLatin1String(kApplication));
-        if (system.contains(key)) {
-            DestinationSettings systemWide;
-            systemWide.SetScriptUrl(NarrowFromQString(system.value(key).toString()));
-            if (systemWide.GetScriptUrl() == value.GetScriptUrl())
-                return;
-        }
+        DestinationSettings systemWide;
+        systemWide.SetScriptUrl(NarrowFromQString(system.value(key).toString()));
+        if (systemWide.GetScriptUrl() == url)
+            return;
     }
-    profile.setValue(key, QStringFromNarrow(value.GetScriptUrl()));
+    profile.setValue(key, QStringFromNarrow(url));
 }
 
 } // namespace
@@ -154,14 +158,14 @@ void CSettings::Load() {
     islands.SetEmail(ReadKey(profile, kIslandsEmailKey));
 }
 
-void CSettings::Save() const {
-    QSettings profile{QLatin1String(kOrganisation), QLatin1String(kApplication)};
+bool CSettings::Save() const {
+    QSettings profile = OpenProfile();
     WriteScriptUrl(profile, kCommunityUrlKey, community);
     profile.setValue(Key(kCommunityEmailKey), QStringFromNarrow(community.email));
     WriteScriptUrl(profile, kIslandsUrlKey, islands);
     profile.setValue(Key(kIslandsEmailKey), QStringFromNarrow(islands.email));
     profile.setValue(Key(kIslandsPasswordKey), QStringFromNarrow(EncodePassword(islands.password)));
-    profile.sync();
+    return SaveProfile(profile);
 }
 
 bool CSettings::IsSecureTarget(const std::string& server, const std::string& scriptPath) const {

@@ -51,14 +51,15 @@ public:
     // The script URL as it is stored: GetServerAndPath, with "https://" in front when secure.
     std::string GetScriptUrl() const;
 
-    // Each text setter trims its argument first.
+    // Each text setter but SetPassword trims its argument first; a password is kept exactly as
+    // typed.
     void SetServer(const std::string& text);
     void SetScriptPath(const std::string& text);
     // Splits a stored URL into server and path. The scheme is dropped; "https" (in any case)
     // is remembered in secure, anything else clears it. A ":port" stays part of the server.
     void SetScriptUrl(const std::string& text);
     void SetUserName(const std::string& text) { userName = TrimWhitespace(text); }
-    void SetPassword(const std::string& text) { password = TrimWhitespace(text); }
+    void SetPassword(const std::string& text) { password = text; }
     void SetEmail(const std::string& text) { email = TrimWhitespace(text); }
     // Stores at most 65535.
     void SetPort(std::uint32_t value) { port = value > 65535 ? 65535 : value; }
@@ -76,10 +77,12 @@ public:
     // Re-reads section "Options" of the profile (falling back to the system-wide settings)
     // into both destinations, replacing what was in memory.
     void Load();
-    // Writes the five keys. A script URL that the user's own profile does not hold and that
-    // equals the system-wide value stays unwritten, so a later change by the administrator
-    // still reaches this user.
-    void Save() const;
+    // Writes the five keys; false when the profile could not be saved. A script URL is
+    // written only when the user set it: one that the user's own profile does not hold and
+    // that equals the system-wide value (or is empty) stays unwritten, and an empty one is
+    // removed from the user's profile, so that the administrator's URLs, now or later, reach
+    // this user.
+    [[nodiscard]] bool Save() const;
 
     // True when a target copied from one of the destinations (server and script path) belongs
     // to a destination whose script URL was stored with "https://".

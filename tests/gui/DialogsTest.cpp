@@ -1,6 +1,7 @@
 // The Options dialog (the e-mail rule and where the focus goes, saving only on OK, keyboard
 // use), the About box, and the link label both of them use.
 #include "GuiTestSupport.h"
+#include "UnwritableProfile.h"
 #include "app/MainFrame.h"
 #include "app/MessageBox.h"
 #include "app/ScoreView.h"
@@ -35,7 +36,7 @@ protected:
         stored.community.SetEmail("old@ludora.example");
         stored.islands.SetEmail("old@sky.example");
         stored.islands.SetPassword("s3cret pw");
-        stored.Save();
+        ASSERT_TRUE(stored.Save());
     }
     void TearDown() override { QSettings().clear(); }
 
@@ -86,8 +87,24 @@ TEST_F(OptionsDialogTest, OkTrimsChecksAndSavesAllThreeFields) {
     const CSettings saved = Stored();
     EXPECT_EQ(saved.community.email, "a@b");
     EXPECT_EQ(saved.islands.email, "x@y@") << "only the first @ counts";
-    EXPECT_EQ(saved.islands.password, "new pw");
+    EXPECT_EQ(saved.islands.password, " new pw ") << "a password is kept as typed";
     EXPECT_EQ(settings, saved);
+}
+
+TEST_F(OptionsDialogTest, AProfileThatCannotBeSavedIsReportedAndTheDialogStaysOpen) {
+    COptionsDlg dialog(settings);
+    dialog.show();
+    dialog.EmailEdit()->setText(QStringLiteral("new@ludora.example"));
+    {
+        const UnwritableProfile unwritable;
+        dialog.OkButton()->click();
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(MessageBox::TakeShownTexts(), std::vector<QString>{ProfileNotSavedText()});
+    }
+    EXPECT_EQ(settings, stored) << "memory keeps what the profile holds";
+    dialog.OkButton()->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Stored().community.email, "new@ludora.example");
 }
 
 TEST_F(OptionsDialogTest, AnInvalidAddressKeepsTheDialogOpenAndFocusesIt) {

@@ -15,6 +15,7 @@
 #include "publish/UploadBody.h"
 #include "scores/IslandMarks.h"
 #include "ui/OptionsDlg.h"
+#include "ui/Profile.h"
 #include "ui/SiteAddresses.h"
 
 #include <QAction>
@@ -61,7 +62,7 @@ protected:
         settings.community.SetEmail(email);
         settings.islands.SetEmail(islandsEmail);
         settings.islands.SetPassword("pw");
-        settings.Save();
+        ASSERT_TRUE(settings.Save());
     }
 
     void AddTable(const char* folder, const char* title) {
@@ -166,7 +167,8 @@ TEST_F(PublishTest, BothDestinationsUploadTheCheckedEntriesAndReportInOrder) {
     EXPECT_EQ(requests[0].body.toStdString(),
               EncodeBody(tables["Trivia Blitz"].toStdString() + "\n0:me@ludora.example"));
     EXPECT_EQ(requests[1].target, "/sky/up.php");
-    EXPECT_TRUE(IsIslandMarked("gull-0002")) << "the sent island goes at the next download";
+    EXPECT_TRUE(CIslandMarks(UserProfile()).IsMarked("gull-0002"))
+        << "the sent island goes at the next download";
 }
 
 TEST_F(PublishTest, AFailingSourceEndsItsPassAndIsNamed) {

@@ -14,13 +14,15 @@ struct CliRun {
     QByteArray err;
 };
 
-// Standard input is closed at once, so the program never sees a terminal.
+// Standard input gets input and is closed at once, so the program never sees a terminal.
 inline CliRun
 RunCli(const QStringList& args,
-       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+       const QByteArray& input = QByteArray()) {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
+    process.write(input);
     process.closeWriteChannel();
     CliRun run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)

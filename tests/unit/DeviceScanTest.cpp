@@ -10,6 +10,7 @@
 #include "scores/IslandMarks.h"
 #include "scores/NewHighscoresSource.h"
 #include "scores/XorKeyDecoder.h"
+#include "ui/Profile.h"
 
 #include <QFile>
 #include <QSettings>
@@ -369,7 +370,7 @@ TEST_F(ScanTest, AnnouncedNewHighscores) {
 TEST_F(ScanTest, IslandsWhoseFilesAreAllDeletedStillCountAsLoaded) {
     image.AddFile(QStringLiteral("\\Isles\\b.1"), IslandFileBytes("One", "GONE"));
     image.SetRegistry(kProgramKey + QStringLiteral("\"i\"=\"2,\\\\Isles\"\n"));
-    MarkIslandForDeletion("GONE"); // as an older version left it
+    CIslandMarks(UserProfile()).Mark("GONE"); // as an older version left it
     ASSERT_EQ(Scan(), 1);
     EXPECT_FALSE(QFile::exists(image.HostPath(QStringLiteral("\\Isles\\b.1"))));
     EXPECT_EQ(collection.islandsEntriesLoaded, 1);

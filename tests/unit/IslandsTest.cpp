@@ -3,11 +3,13 @@
 #include "FakeDevice.h"
 #include "HighscoreWriters.h"
 #include "TestText.h"
+#include "UnwritableProfile.h"
 
 #include "device/HighscoreCollection.h"
 #include "device/IslandFiles.h"
 #include "scores/IslandMarks.h"
 #include "scores/IslandsSource.h"
+#include "ui/Profile.h"
 
 #include <QSettings>
 #include <gtest/gtest.h>
@@ -17,6 +19,28 @@ using namespace rapi;
 namespace {
 
 const QString kFolder = QStringLiteral("\\My Documents\\Skyholm");
+
+// The profile of this process, with the program stopped at a given write (counted from 0):
+// that write throws, as if the program had been killed just before it.
+class StoppingProfile final : public IProfileStore {
+public:
+    struct Stopped {};
+    explicit StoppingProfile(int stopAt) : writesLeft(stopAt) {}
+
+    QVariant Value(const QString& key) const override { return UserProfile().Value(key); }
+    bool SetValue(const QString& key, const QVariant& value) override {
+        return Go() && UserProfile().SetValue(key, value);
+    }
+    bool Remove(const QString& key) override { return Go() && UserProfile().Remove(key); }
+
+private:
+    bool Go() {
+        if (writesLeft-- == 0)
+            throw Stopped();
+        return true;
+    }
+    int writesLeft;
+};
 
 class IslandsTest : public ::testing::Test {
 protected:
@@ -70,6 +94,8 @@ protected:
         }
         return out;
     }
+
+    static CIslandMarks Marks() { return CIslandMarks(UserProfile()); }
 
     FakeDevice device;
     CHighscoreCollection collection{25};
@@ -175,9 +201,9 @@ TEST_F(IslandsTest, PublishedIslandsAreDeletedAtTheNextDownload) {
     AddIsland("b.1", "One", "I1");
     AddIsland("c.2", "Two", "I2");
     DownloadAndPublish({0, 1});
-    EXPECT_TRUE(IsIslandMarked("I1"));
-    EXPECT_FALSE(IsIslandMarked("H")) << "the current island is never marked";
-    EXPECT_FALSE(IsIslandMarked("I2")) << "not chosen";
+    EXPECT_TRUE(Marks().IsMarked("I1"));
+    EXPECT_FALSE(Marks().IsMarked("H")) << "the current island is never marked";
+    EXPECT_FALSE(Marks().IsMarked("I2")) << "not chosen";
 
     auto second = Download();
     ASSERT_TRUE(second);
@@ -186,8 +212,8 @@ TEST_F(IslandsTest, PublishedIslandsAreDeletedAtTheNextDownload) {
     EXPECT_TRUE(Has("c.2"));
     EXPECT_EQ(Entries(*second),
               (std::vector<std::string>{"Current island (Home)", "Island 2 (Two)"}));
-    EXPECT_FALSE(IsIslandMarked("I1")) << "the mark goes with the file";
-    EXPECT_TRUE(PublishedIslandDigests("I1").isEmpty());
+    EXPECT_FALSE(Marks().IsMarked("I1")) << "the mark goes with the file";
+    EXPECT_TRUE(Marks().Digests("I1").isEmpty());
 }
 
 TEST_F(IslandsTest, FailedOrUnfinishedUploadsDeleteNothing) {
@@ -196,7 +222,7 @@ TEST_F(IslandsTest, FailedOrUnfinishedUploadsDeleteNothing) {
     ASSERT_TRUE(first);
     Publish(*first, {0}, false);
     EXPECT_FALSE(first->islands[0]->published);
-    EXPECT_FALSE(IsIslandMarked("I1"));
+    EXPECT_FALSE(Marks().IsMarked("I1"));
 
     // The upload went through but the program stopped before it was told: nothing marked.
     first->islands[0]->chosen = true;
@@ -212,7 +238,7 @@ TEST_F(IslandsTest, AnUnreadableFolderKeepsIslandsAndMarks) {
     device.failSearches = true;
     EXPECT_EQ(Download(), nullptr);
     EXPECT_TRUE(Has("b.1"));
-    EXPECT_TRUE(IsIslandMarked("I1"));
+    EXPECT_TRUE(Marks().IsMarked("I1"));
     device.failSearches = false;
     ASSERT_TRUE(Download());
     EXPECT_FALSE(Has("b.1"));
@@ -227,34 +253,102 @@ TEST_F(IslandsTest, ANewIslandThatReusesAPublishedIdSurvives) {
     ASSERT_TRUE(second);
     EXPECT_FALSE(Has("b.1"));
     EXPECT_TRUE(Has("c.2"));
-    EXPECT_FALSE(IsIslandMarked("SAME"));
+    EXPECT_FALSE(Marks().IsMarked("SAME"));
     auto third = Download();
     ASSERT_TRUE(third);
     EXPECT_TRUE(Has("c.2"));
     EXPECT_EQ(Entries(*third), (std::vector<std::string>{"Island 2 (Two)"}));
 }
 
-TEST_F(IslandsTest, AMarkWhoseFileWasRemovedByHandIsDropped) {
-    AddIsland("b.1", "One", "GONE", "v1");
-    DownloadAndPublish({0});
-    device.CeDeleteFile(W("\\My Documents\\Skyholm\\b.1").c_str());
-    device.deleted.clear();
-    ASSERT_TRUE(Download());
-    EXPECT_FALSE(IsIslandMarked("GONE"));
-    AddIsland("d.4", "Later", "GONE", "v2");
-    ASSERT_TRUE(Download());
-    EXPECT_TRUE(Has("d.4"));
+// A whole cycle (a publish, the player removing a published file by hand, the next download
+// deleting what was published) is stopped at each profile write in turn, then the program
+// starts again. Wherever it stopped, no island that was not published is ever deleted, and
+// once the publish was recorded every published island goes and the profile ends up clean.
+TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
+    bool finished = false;
+    for (int stopAt = 0; !finished; ++stopAt) {
+        SCOPED_TRACE(stopAt);
+        ASSERT_LT(stopAt, 50);
+        QSettings(QStringLiteral("Zelkora"), QStringLiteral("Scorvane")).clear();
+        AddIsland("a.1", "A", "SAME", "v1"); // published
+        AddIsland("b.2", "B", "SAME", "v2"); // shares the id, never published
+        AddIsland("c.3", "C", "OTHER");      // published
+        AddIsland("d.4", "D", "HAND", "v1"); // published, then removed by hand
+        AddIsland("e.5", "E", "HAND", "v2"); // shares that id, never published
+        const std::u16string byHand = W("\\My Documents\\Skyholm\\d.4");
+        StoppingProfile profile(stopAt);
+        collection.SetProfile(&profile);
+        bool recorded = false;
+        try {
+            auto first = Download();
+            ASSERT_TRUE(first);
+            Publish(*first, {0, 2, 3}, true);
+            recorded = true;
+            device.CeDeleteFile(byHand.c_str());
+            Download();
+            finished = true;
+        } catch (const StoppingProfile::Stopped&) {
+        }
+        collection.SetProfile(nullptr);
+        device.CeDeleteFile(byHand.c_str());
+        ASSERT_TRUE(Download());
+        EXPECT_TRUE(Has("b.2"));
+        EXPECT_TRUE(Has("e.5"));
+        if (recorded) {
+            EXPECT_FALSE(Has("a.1"));
+            EXPECT_FALSE(Has("c.3"));
+        }
+        if (finished) {
+            QSettings profileFile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
+            EXPECT_TRUE(profileFile.allKeys().isEmpty())
+                << profileFile.allKeys().join(u',').toStdString();
+        }
+    }
+}
+
+// Each islands folder keeps its own records: reading one never drops what another published.
+// A folder announced twice (in another case, with a closing backslash) is read once.
+TEST_F(IslandsTest, EachIslandsFolderIsReadOnceAndKeepsItsRecords) {
+    const QString other = QStringLiteral("\\Storage Card\\Skyholm");
+    AddIsland("a.1", "A", "A1");
+    device.AddFile(other + QStringLiteral("\\b.1"), writers::IslandFileBytes("B", "B1"));
+    collection.announcements = {{2, kFolder.toStdString()},
+                                {2, other.toStdString()},
+                                {2, kFolder.toUpper().toStdString() + "\\"}};
+    collection.LoadAnnouncedSources();
+    ASSERT_EQ(collection.sources.size(), 2u) << "one islands table per folder";
+    EXPECT_EQ(collection.islandsEntriesLoaded, 2);
+    auto& second = static_cast<CIslandsSource&>(*collection.sources[1]);
+    ASSERT_EQ(second.islands.at(0)->text2, "B1");
+    Publish(second, {0}, true);
+
+    collection.ClearSources();
+    collection.LoadAnnouncedSources();
+    EXPECT_FALSE(device.HasFile(other + QStringLiteral("\\b.1")));
+    EXPECT_TRUE(Has("a.1"));
+}
+
+TEST_F(IslandsTest, APublishThatCannotBeRecordedSaysSo) {
+    AddIsland("b.1", "One", "I1");
+    auto source = Download();
+    ASSERT_TRUE(source);
+    {
+        const UnwritableProfile unwritable;
+        source->islands[0]->chosen = true;
+        EXPECT_FALSE(source->OnPublishResult(true));
+    }
+    EXPECT_FALSE(Marks().IsMarked("I1"));
 }
 
 TEST_F(IslandsTest, MarksFromOlderVersionsStillDeleteByIdAlone) {
     AddIsland("b.1", "One", "OLD");
     AddIsland("c.0", "Current", "OLD");
-    MarkIslandForDeletion("OLD");
+    Marks().Mark("OLD");
     auto source = Download();
     ASSERT_TRUE(source);
     EXPECT_FALSE(Has("b.1"));
     EXPECT_TRUE(Has("c.0"));
-    EXPECT_FALSE(IsIslandMarked("OLD"));
+    EXPECT_FALSE(Marks().IsMarked("OLD"));
 }
 
 TEST_F(IslandsTest, AnIslandWhoseDeletionFailsKeepsItsMark) {
@@ -264,30 +358,27 @@ TEST_F(IslandsTest, AnIslandWhoseDeletionFailsKeepsItsMark) {
     auto second = Download();
     ASSERT_TRUE(second);
     EXPECT_EQ(second->islands.size(), 1u) << "still on the handheld, still listed";
-    EXPECT_TRUE(IsIslandMarked("I1"));
+    EXPECT_TRUE(Marks().IsMarked("I1"));
     device.deleteLeavesFile = false;
     device.failDeletes = true;
     ASSERT_TRUE(Download());
-    EXPECT_TRUE(IsIslandMarked("I1"));
+    EXPECT_TRUE(Marks().IsMarked("I1"));
     device.failDeletes = false;
     ASSERT_TRUE(Download());
     EXPECT_FALSE(Has("b.1"));
-    EXPECT_FALSE(IsIslandMarked("I1"));
+    EXPECT_FALSE(Marks().IsMarked("I1"));
 }
 
 TEST_F(IslandsTest, MarksHoldAnyCharacter) {
     for (const std::string id : {"a/b", "a\\b", "a=b", "with spaces", "%2F", "%", "x%5Cy",
                                  "Zo\xC3\xAB", "[Section]", ";comment", "a/b\\c=d e"}) {
-        EXPECT_FALSE(IsIslandMarked(id)) << id;
-        MarkIslandForDeletion(id);
-        MarkIslandForDeletion(id);
-        EXPECT_TRUE(IsIslandMarked(id)) << id;
-        RecordPublishedIsland(id, QStringLiteral("d1"));
-        const auto ids = IslandsWithPublishedDigests();
-        EXPECT_NE(std::find(ids.begin(), ids.end(), id), ids.end()) << id;
-        ForgetPublishedIsland(id, QStringLiteral("d1"));
-        UnmarkIsland(id);
-        EXPECT_FALSE(IsIslandMarked(id)) << id;
+        EXPECT_FALSE(Marks().IsMarked(id)) << id;
+        EXPECT_TRUE(Marks().MarkPublished(id, QStringLiteral("d1")));
+        EXPECT_TRUE(Marks().MarkPublished(id, QStringLiteral("d1")));
+        EXPECT_TRUE(Marks().IsMarked(id)) << id;
+        EXPECT_EQ(Marks().Digests(id), QStringList{QStringLiteral("d1")}) << id;
+        EXPECT_TRUE(Marks().Forget(id, QStringLiteral("d1")));
+        EXPECT_FALSE(Marks().IsMarked(id)) << id;
     }
     QSettings profile(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
     EXPECT_TRUE(profile.allKeys().isEmpty()) << profile.allKeys().join(u',').toStdString();
@@ -298,9 +389,9 @@ TEST_F(IslandsTest, OnlyTheValueOneCountsAsMarked) {
     profile.setValue(QStringLiteral("IslandsToDelete/x"), QStringLiteral("2"));
     profile.setValue(QStringLiteral("IslandsToDelete/y"), QStringLiteral("1"));
     profile.sync();
-    EXPECT_FALSE(IsIslandMarked("x"));
-    EXPECT_TRUE(IsIslandMarked("y"));
-    EXPECT_FALSE(IsIslandMarked("z"));
+    EXPECT_FALSE(Marks().IsMarked("x"));
+    EXPECT_TRUE(Marks().IsMarked("y"));
+    EXPECT_FALSE(Marks().IsMarked("z"));
 }
 
 } // namespace

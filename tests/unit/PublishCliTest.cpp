@@ -12,6 +12,8 @@
 #include "ui/Settings.h"
 #include "ui/SiteAddresses.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 
 #include <QJsonArray>
@@ -21,6 +23,12 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -35,15 +43,19 @@ struct PublishCliRun : CliRun {
 class PublishCli : public ::testing::Test {
 protected:
     // Runs scorvane-cli with this test's profile; standard input is no terminal.
-    PublishCliRun Run(const QStringList& args) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), system.path());
+    PublishCliRun Run(const QStringList& args, const QByteArray& input = QByteArray()) {
         PublishCliRun run;
-        static_cast<CliRun&>(run) = RunCli(args, environment);
+        static_cast<CliRun&>(run) = RunCli(args, Environment(), input);
         if (args.contains(QStringLiteral("--json")))
             run.json = QJsonDocument::fromJson(run.out).object();
         return run;
+    }
+
+    QProcessEnvironment Environment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), system.path());
+        return environment;
     }
 
     PublishCliRun Publish(QStringList extra = {}) {
@@ -163,18 +175,24 @@ TEST_F(PublishCli, UncheckingAnEntryTheTreeDoesNotShowIsAnError) {
     EXPECT_EQ(server.Connections(), 0);
 }
 
+// A missing islands address stops the whole publish, the Ludora table too, as the help says.
 TEST_F(PublishCli, MissingIslandsAccountAbortsWithoutATerminal) {
     AddIslands();
+    AddTrivia();
+    UseServer();
     Options({QStringLiteral("--islands-url"),
              QString::fromStdString(server.HostAndPort() + "/sky/up.php")});
-    const PublishCliRun run = Publish();
+    const PublishCliRun run = Publish({QStringLiteral("--yes")});
     EXPECT_EQ(run.exitCode, 1);
     const QStringList messages = Strings(run.json.value(QStringLiteral("messages")));
     ASSERT_GE(messages.size(), 2);
     EXPECT_EQ(messages.mid(messages.size() - 2),
               (QStringList{QString::fromLatin1(kIslandsOptionsText),
                            QString::fromLatin1(kIslandsAbortText)}));
+    EXPECT_TRUE(run.json.value(QStringLiteral("results")).toArray().isEmpty());
     EXPECT_EQ(server.Connections(), 0);
+    EXPECT_TRUE(Run({QStringLiteral("publish"), QStringLiteral("--help")})
+                    .out.contains("the whole publish stops before\nanything is uploaded"));
 }
 
 TEST_F(PublishCli, PublishesIslandsWithTheIslandsAccount) {
@@ -225,6 +243,65 @@ TEST_F(PublishCli, OptionsSetAndShowTheProfile) {
     EXPECT_EQ(OwnValue("Email"), QStringLiteral("me@ludora.example"));
     EXPECT_EQ(OwnValue("Skyholm_Password"), QString::fromStdString(EncodePassword("secret")));
 }
+
+// The password from standard input is stored exactly as given; a profile that cannot be
+// written is an error with a message.
+TEST_F(PublishCli, OptionsReadThePasswordFromStandardInputAndReportAProfileNotSaved) {
+    const QStringList fromInput{QStringLiteral("options"),
+                                QStringLiteral("--islands-password-stdin")};
+    EXPECT_EQ(Run(fromInput, " pass word \r\nnext line\n").exitCode, 0);
+    EXPECT_EQ(OwnValue("Skyholm_Password"), QString::fromStdString(EncodePassword(" pass word ")));
+    EXPECT_EQ(Run(fromInput).exitCode, 1) << "no line at all";
+    EXPECT_EQ(Run(fromInput + QStringList{QStringLiteral("--islands-password=x")}).exitCode, 2);
+
+    const QString folder = home.filePath(QStringLiteral("Zelkora"));
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(QFile(folder).open(QIODevice::WriteOnly));
+    const CliRun failed = Run({QStringLiteral("options"), QStringLiteral("--email=me@x")});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.startsWith("The settings could not be saved to")) << failed.err.data();
+}
+
+#ifdef Q_OS_UNIX
+// On a terminal the islands password is typed without being shown: the terminal echoes the
+// address typed before it, but not the password.
+TEST_F(PublishCli, TheIslandsPasswordIsTypedWithoutEcho) {
+    AddIslands();
+    Options({QStringLiteral("--islands-url"),
+             QString::fromStdString(server.HostAndPort() + "/sky/up.php")});
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(grantpt(terminal), 0);
+    ASSERT_EQ(unlockpt(terminal), 0);
+    QProcess process;
+    process.setProcessEnvironment(Environment());
+    process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(SCORVANE_CLI_PATH),
+                  {QStringLiteral("publish"), QStringLiteral("--device"), image.Root()});
+    // Enter at "Please fill ZelkSkyholm options.", the Ludora address kept, the islands one.
+    const QByteArray typed = "\n\nme@sky.example\n";
+    ASSERT_EQ(write(terminal, typed.data(), typed.size()), typed.size());
+    QByteArray err;
+    for (QDeadlineTimer deadline(60000); !err.contains("password") && !deadline.hasExpired();) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("password")) << err.data();
+    ASSERT_EQ(write(terminal, "s3cr3t-pw\n", 10), 10);
+    ASSERT_TRUE(process.waitForFinished(60000));
+
+    QByteArray shown;
+    fcntl(terminal, F_SETFL, O_NONBLOCK);
+    char buffer[256];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, n);
+    close(terminal);
+    EXPECT_TRUE(shown.contains("me@sky.example")) << shown.data();
+    EXPECT_FALSE(shown.contains("s3cr3t-pw")) << shown.data();
+    EXPECT_EQ(server.Requests().size(), 1u);
+}
+#endif
 
 // The whole island cycle through the command line: a publish marks what it uploaded, the next
 // scan deletes exactly those files; a failed upload marks nothing.

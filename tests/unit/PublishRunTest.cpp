@@ -21,9 +21,13 @@ public:
         }
     }
     int GetDestination() const override { return destination; }
-    void OnPublishResult(bool ok) override { outcomes.push_back(ok); }
+    bool OnPublishResult(bool ok) override {
+        outcomes.push_back(ok);
+        return recorded;
+    }
 
     int destination;
+    bool recorded = true; // what OnPublishResult answers
     std::vector<bool> outcomes;
 };
 
@@ -274,16 +278,22 @@ TEST(PublishRun, SourcesWithoutDataAreSkippedAndCanLeaveAPassEmpty) {
 }
 
 TEST(PublishRun, BothDestinationsSuccessfulGiveTwoInformationMessagesInOrder) {
-    TestSource a("A", DEST_COMMUNITY), i("I", DEST_ISLANDS);
-    CPublishRun run(ReadySettings());
-    run.AddSource(i, {0});
-    run.AddSource(a, {0});
-    FakeUploader uploader;
-    uploader.Run(run);
-    EXPECT_EQ(run.CompletionMessages(),
-              (std::vector<PublishMessage>{
-                  {FormatPublishResult(0, "", "ludora.example", ""), MessageIcon::Information},
-                  {FormatPublishResult(0, "", "sky.example", ""), MessageIcon::Information}}));
+    for (const bool recorded : {true, false}) {
+        TestSource a("A", DEST_COMMUNITY), i("I", DEST_ISLANDS);
+        i.recorded = recorded;
+        CPublishRun run(ReadySettings());
+        run.AddSource(i, {0});
+        run.AddSource(a, {0});
+        FakeUploader uploader;
+        uploader.Run(run);
+        // An upload whose outcome the profile could not keep says so.
+        const std::string islands = FormatPublishResult(0, "", "sky.example", "") +
+                                    (recorded ? "" : std::string("\n") + kNotRecordedText);
+        EXPECT_EQ(run.CompletionMessages(),
+                  (std::vector<PublishMessage>{
+                      {FormatPublishResult(0, "", "ludora.example", ""), MessageIcon::Information},
+                      {islands, MessageIcon::Information}}));
+    }
 }
 
 } // namespace

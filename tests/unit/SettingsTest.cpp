@@ -2,11 +2,15 @@
 // fallback, and the account checks of the Options dialog.
 #include "ui/Settings.h"
 #include "ui/EmailRule.h"
+#include "ui/Profile.h"
+
+#include "UnwritableProfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -177,11 +181,11 @@ TEST_F(ProfileTest, LoadsAndSavesTheFiveKeys) {
     EXPECT_EQ(settings.islands.server, "skyholm.example:8080");
     EXPECT_EQ(settings.islands.scriptPath, "/up.php");
     EXPECT_EQ(settings.islands.port, 80u);
-    EXPECT_EQ(settings.islands.password, "pass word"); // trimmed after decoding
+    EXPECT_EQ(settings.islands.password, "\t pass word \n"); // a password is kept as typed
     EXPECT_EQ(settings.islands.email, "me@sky.example");
 
     settings.islands.SetPassword("new one");
-    settings.Save();
+    ASSERT_TRUE(settings.Save());
     // The scheme is not kept for plain HTTP: the URL comes back as server and path.
     EXPECT_EQ(Stored("ScriptPath"), QStringLiteral("ludora.example/hs/upload.php"));
     EXPECT_EQ(Stored("Skyholm_ScriptPath"), QStringLiteral("skyholm.example:8080/up.php"));
@@ -203,7 +207,7 @@ TEST_F(ProfileTest, HttpsIsKeptOnSaveAndSelectsPort443) {
     EXPECT_FALSE(settings.IsSecureTarget("ludora.example", "/other.php"));
     EXPECT_FALSE(settings.islands.secure);
 
-    settings.Save();
+    ASSERT_TRUE(settings.Save());
     EXPECT_EQ(Stored("ScriptPath"), QStringLiteral("https://ludora.example/up.php"));
     CSettings again;
     again.Load();
@@ -212,14 +216,22 @@ TEST_F(ProfileTest, HttpsIsKeptOnSaveAndSelectsPort443) {
 }
 
 TEST_F(ProfileTest, ScriptUrlsStayWithTheSystemWideSettings) {
+    // No URL anywhere: saving writes none, since an empty one would hide the URLs an
+    // administrator installs later; one that older versions left empty goes.
+    QSettings().setValue(QStringLiteral("Options/Skyholm_ScriptPath"), QString());
+    CSettings settings;
+    settings.Load();
+    ASSERT_TRUE(settings.Save());
+    EXPECT_FALSE(OwnHas("ScriptPath"));
+    EXPECT_FALSE(OwnHas("Skyholm_ScriptPath"));
+
     WriteSystemWide("ScriptPath=http://ludora.example/hs/upload.php\n"
                     "Skyholm_ScriptPath=https://sky.example/up.php\n");
-    CSettings settings;
     settings.Load();
     EXPECT_EQ(settings.community.GetServerAndPath(), "ludora.example/hs/upload.php");
     EXPECT_TRUE(settings.islands.secure);
     settings.community.SetEmail("me@x.example");
-    settings.Save();
+    ASSERT_TRUE(settings.Save());
     EXPECT_FALSE(OwnHas("ScriptPath"));
     EXPECT_FALSE(OwnHas("Skyholm_ScriptPath"));
     EXPECT_EQ(Stored("Email"), QStringLiteral("me@x.example"));
@@ -233,8 +245,35 @@ TEST_F(ProfileTest, ScriptUrlsStayWithTheSystemWideSettings) {
 
     // A destination that differs from the system-wide one is the user's own and is written.
     settings.community.SetScriptUrl("elsewhere.example/u.php");
-    settings.Save();
+    ASSERT_TRUE(settings.Save());
     EXPECT_EQ(Stored("ScriptPath"), QStringLiteral("elsewhere.example/u.php"));
+}
+
+// Every save reaches the disk or says that it did not, and leaves the profile file readable by
+// its owner only, since it holds the islands password.
+TEST_F(ProfileTest, SavesAreCheckedAndLeaveTheFileToItsOwner) {
+    CSettings settings;
+    settings.islands.SetPassword("pw");
+    const QString mark = QStringLiteral("IslandsToDelete/x");
+    const std::vector<std::function<bool()>> saves = {
+        [&] { return settings.Save(); },
+        [&] { return UserProfile().SetValue(mark, QStringLiteral("1")); },
+        [&] { return UserProfile().Remove(mark); },
+    };
+    const QString file = OpenProfile().fileName();
+    QFile::remove(file); // the first save creates it
+    for (const auto& save : saves) {
+        ASSERT_TRUE(save());
+#ifdef Q_OS_UNIX
+        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+        EXPECT_EQ(QFile::permissions(file) & others, 0);
+        QFile::setPermissions(file, QFile::permissions(file) | others); // for the next save
+#endif
+    }
+    const UnwritableProfile unwritable;
+    EXPECT_FALSE(saves[0]());
+    EXPECT_FALSE(saves[1]());
 }
 
 TEST(EmailRule, FirstAtMustBeNeitherFirstNorLast) {
@@ -260,7 +299,7 @@ TEST(EmailRule, ApplyChecksCommunityFirstAndStoresOnlyWhenBothPass) {
     EXPECT_EQ(ApplyAccountFields(settings, "  a@b \t", "\n", " pw "), AccountField::None);
     EXPECT_EQ(settings.community.email, "a@b");
     EXPECT_EQ(settings.islands.email, "");
-    EXPECT_EQ(settings.islands.password, "pw");
+    EXPECT_EQ(settings.islands.password, " pw ");
 }
 
 } // namespace

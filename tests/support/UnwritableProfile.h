@@ -1,0 +1,33 @@
+#pragma once
+
+// Makes the per-user profile of this test process unwritable while it lives, in a way that
+// stops root too: the profile's folder is moved aside and a regular file takes its name.
+
+#include "ui/Profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+class UnwritableProfile {
+public:
+    UnwritableProfile()
+        : folder(QFileInfo(OpenProfile().fileName()).absolutePath()),
+          aside(folder + QStringLiteral(".aside")) {
+        QDir().mkpath(folder);
+        QDir().rename(folder, aside);
+        QFile blocker(folder);
+        blocker.open(QIODevice::WriteOnly);
+    }
+    ~UnwritableProfile() {
+        QFile::remove(folder);
+        QDir().rename(aside, folder);
+    }
+    UnwritableProfile(const UnwritableProfile&) = delete;
+    UnwritableProfile& operator=(const UnwritableProfile&) = delete;
+
+private:
+    QString folder;
+    QString aside;
+};
