@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/RapiDevice.h"
-#include "device/RegistryFile.h"
+#include "device/RegistryTree.h"
 
 #include <QByteArray>
 #include <QString>
@@ -87,12 +87,12 @@ private:
     };
 
     static QString Normalise(const QString& path);
-    RegistryKeyNode* Node(rapi::HKEY key);
-    RegistryKeyNode* KeyPath(rapi::HKEY root, const QString& key);
+    RegistryKey Node(rapi::HKEY key);
+    RegistryKey KeyPath(rapi::HKEY root, const QString& key);
 
     RegistryTree registry;
     std::map<QString, Entry> entries; // keyed by folded normalised path
-    std::map<rapi::HKEY, RegistryKeyNode*> openKeys;
+    std::map<rapi::HKEY, RegistryKey> openKeys;
     std::map<rapi::HANDLE, OpenFile> openFiles;
     std::map<void*, std::unique_ptr<rapi::CE_FIND_DATA[]>> buffers;
     rapi::DWORD nextHandle = 0x10;
