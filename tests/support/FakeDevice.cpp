@@ -119,7 +119,7 @@ LONG FakeDevice::CeRegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD*, DWO
         std::memcpy(data, value->data.data(), size);
     }
     if (dataSize)
-        *dataSize = size;
+        *dataSize = !data && reportedValueBytes ? reportedValueBytes : size;
     return ERROR_SUCCESS;
 }
 
@@ -159,7 +159,7 @@ LONG FakeDevice::CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DWO
     if (values)
         *values = static_cast<DWORD>(registry.ValueCount(node));
     if (maxValueNameChars)
-        *maxValueNameChars = longest;
+        *maxValueNameChars = reportedMaxNameChars ? reportedMaxNameChars : longest;
     return ERROR_SUCCESS;
 }
 

@@ -27,10 +27,12 @@ public:
     // Faults.
     bool refuseSessions = false;
     bool failQueryInfo = false;
-    int moreDataAnswers = 0;        // CeRegEnumValue answers ERROR_MORE_DATA this many times
-    rapi::DWORD moreDataLength = 0; // the name length such an answer reports
-    rapi::DWORD shortReadBytes = 0; // CeReadFile delivers this many bytes fewer
-    bool deleteLeavesFile = false;  // CeDeleteFile reports success but the file stays
+    int moreDataAnswers = 0;              // CeRegEnumValue answers ERROR_MORE_DATA this many times
+    rapi::DWORD moreDataLength = 0;       // the name length such an answer reports
+    rapi::DWORD reportedValueBytes = 0;   // a value's size asked for without a buffer
+    rapi::DWORD reportedMaxNameChars = 0; // the longest value name CeRegQueryInfoKey reports
+    rapi::DWORD shortReadBytes = 0;       // CeReadFile delivers this many bytes fewer
+    bool deleteLeavesFile = false;        // CeDeleteFile reports success but the file stays
     bool failDeletes = false;
     bool failSearches = false;
     bool emptySearchLeavesPointer = false; // an empty search does not touch the result pointer
