@@ -158,10 +158,8 @@ DWORD CSimulatedDevice::Attributes(const Resolved& entry) const {
 RegistryKey CSimulatedDevice::KeyOf(HKEY key) const {
     if (!connected)
         return kNoRegistryKey;
-    if (const RegistryKey root = registry.Root(key); root != kNoRegistryKey)
-        return root;
     const auto it = openKeys.find(key);
-    return it == openKeys.end() ? kNoRegistryKey : it->second;
+    return it == openKeys.end() ? registry.Root(key) : it->second;
 }
 
 LONG CSimulatedDevice::CeRegOpenKeyEx(HKEY key, const WCHAR* subKey, DWORD, DWORD, HKEY* result) {
