@@ -112,6 +112,11 @@ int CHighscoreCollection::ScanDevice() {
     ReportProgress("Reading announced highscores");
     LoadAnnouncedSources();
     SortSources();
+    // What the handheld's backend has to say about its data (a part of a device image it could
+    // not read) explains the rest of the scan, so it takes the place of the scan's own notice.
+    if (device)
+        if (const std::string notice = device->SessionNotice(); !notice.empty())
+            scanMessage = notice;
     return 1;
 }
 

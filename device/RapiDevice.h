@@ -2,6 +2,8 @@
 
 #include "device/RapiTypes.h"
 
+#include <string>
+
 // The remote operations the program uses on a connected handheld. Every caller talks to the
 // handheld through this interface; a backend decides what stands behind it (a device image
 // folder, the desktop's remote API library, or a test double). The operations follow the
@@ -18,6 +20,9 @@ public:
     virtual bool StartSession(rapi::DWORD waitMs) = 0;
     // Ends the session opened by StartSession.
     virtual void CeRapiUninit() = 0;
+    // What the user should hear about the handheld's data since StartSession, such as a part of
+    // a device image that could not be read; empty when there is nothing to tell.
+    virtual std::string SessionNotice() const { return {}; }
 
     virtual rapi::LONG CeRegOpenKeyEx(rapi::HKEY key, const rapi::WCHAR* subKey,
                                       rapi::DWORD options, rapi::DWORD access,

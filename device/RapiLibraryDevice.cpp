@@ -48,6 +48,16 @@ static_assert(sizeof(RapiInitInfo) == (sizeof(void*) == 8 ? 24 : 12));
 
 constexpr HRESULT kInvalidArgument = static_cast<HRESULT>(0x80070057u);
 
+// More records than this is no answer a handheld gives for one folder (it would take some
+// 600 MB); such a search counts as failed before any of its records is looked at.
+constexpr DWORD kMaxSearchRecords = 1u << 20;
+
+// Whether a record array of count records at array fits in the address space at all.
+bool FitsInMemory(const CE_FIND_DATA* array, DWORD count) {
+    const auto address = reinterpret_cast<std::uintptr_t>(array);
+    return count <= (UINTPTR_MAX - address) / sizeof(CE_FIND_DATA);
+}
+
 struct Api {
     HRESULT(SCORVANE_RAPI_CALL* CeRapiInitEx)(RapiInitInfo*) = nullptr;
     HRESULT(SCORVANE_RAPI_CALL* CeRapiInit)() = nullptr;
@@ -523,7 +533,8 @@ BOOL CRapiLibraryDevice::CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD
     CE_FIND_DATA* array = nullptr;
     const Api& api = library->api;
     const BOOL ok = Call([&] { return api.CeFindAllFiles(pattern, flags, &records, &array); });
-    if (!ok || (!array && records > 0)) {
+    if (!ok || (!array && records > 0) || records > kMaxSearchRecords ||
+        !FitsInMemory(array, records)) {
         if (array)
             Call([&] { return api.CeRapiFreeBuffer(array); });
         return 0;

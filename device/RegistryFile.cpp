@@ -1,23 +1,69 @@
 #include "device/RegistryFile.h"
 
-#include <QStringList>
 #include <optional>
 
 namespace {
 
-QString Fold(const QString& name) {
-    return name.toCaseFolded();
+// The lines of an export, decoded one at a time: UTF-16LE after its byte order mark, else
+// UTF-8 (after its mark, if any).
+class ExportLines {
+public:
+    explicit ExportLines(QByteArrayView bytes) : bytes(bytes) {
+        if (bytes.startsWith("\xFF\xFE")) {
+            utf16 = true;
+            pos = 2;
+        } else if (bytes.startsWith("\xEF\xBB\xBF")) {
+            pos = 3;
+        }
+    }
+
+    // The next line without its line feed; false after the last one.
+    bool Next(QString& line) {
+        if (pos >= bytes.size() || (utf16 && pos + 1 >= bytes.size()))
+            return false;
+        if (!utf16) {
+            qsizetype end = bytes.indexOf('\n', pos);
+            if (end < 0)
+                end = bytes.size();
+            line = QString::fromUtf8(bytes.sliced(pos, end - pos));
+            pos = end + 1;
+            return true;
+        }
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        const qsizetype units = (bytes.size() - pos) / 2;
+        line.resize(0);
+        qsizetype i = 0;
+        for (; i < units; ++i) {
+            const auto unit = static_cast<char16_t>(data[pos + 2 * i] | data[pos + 2 * i + 1] << 8);
+            if (unit == u'\n')
+                break;
+            line.append(QChar(unit));
+        }
+        pos += 2 * (i + 1);
+        return true;
+    }
+
+private:
+    QByteArrayView bytes;
+    qsizetype pos = 0;
+    bool utf16 = false;
+};
+
+int HexDigit(QChar c) {
+    const char16_t u = c.unicode();
+    if (u >= u'0' && u <= u'9')
+        return u - u'0';
+    if (u >= u'a' && u <= u'f')
+        return u - u'a' + 10;
+    if (u >= u'A' && u <= u'F')
+        return u - u'A' + 10;
+    return -1;
 }
 
-QString DecodeText(const QByteArray& bytes) {
-    if (bytes.startsWith("\xFF\xFE")) {
-        const qsizetype units = (bytes.size() - 2) / 2;
-        return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), units);
-    }
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    return QString::fromUtf8(bytes);
-}
+struct ParsedData {
+    rapi::DWORD type = rapi::REG_NONE;
+    QByteArray data;
+};
 
 QByteArray Utf16Data(const QString& text) {
     QByteArray data;
@@ -26,13 +72,12 @@ QByteArray Utf16Data(const QString& text) {
         data.append(static_cast<char>(c.unicode() & 0xFF));
         data.append(static_cast<char>(c.unicode() >> 8));
     }
-    data.append('\0');
-    data.append('\0');
+    data.append(2, '\0');
     return data;
 }
 
 // Reads a quoted text starting at text[pos] == '"'; pos ends after the closing quote.
-std::optional<QString> ReadQuoted(const QString& text, qsizetype& pos) {
+std::optional<QString> ReadQuoted(QStringView text, qsizetype& pos) {
     QString out;
     ++pos;
     while (pos < text.size()) {
@@ -53,37 +98,46 @@ std::optional<QString> ReadQuoted(const QString& text, qsizetype& pos) {
     return std::nullopt;
 }
 
-std::optional<QByteArray> ReadHexBytes(QString list) {
-    list.remove(u'\\');
+// Comma-separated bytes of one or two hex digits; backslashes and blanks around them are
+// ignored.
+std::optional<QByteArray> ReadHexBytes(QStringView list) {
     QByteArray data;
-    const QStringList parts = list.split(u',', Qt::SkipEmptyParts);
-    for (const QString& part : parts) {
-        const QString token = part.trimmed();
-        if (token.isEmpty())
-            continue;
-        bool ok = false;
-        const uint value = token.toUInt(&ok, 16);
-        if (!ok || token.size() > 2 || value > 0xFF)
-            return std::nullopt;
-        data.append(static_cast<char>(value));
+    data.reserve(list.size() / 3 + 1);
+    for (QStringView part : list.tokenize(u',')) {
+        int digits = 0;
+        uint value = 0;
+        bool blankAfterDigit = false;
+        for (const QChar c : part) {
+            if (c == u'\\')
+                continue;
+            if (c.isSpace()) {
+                blankAfterDigit = digits > 0;
+                continue;
+            }
+            const int digit = HexDigit(c);
+            if (digit < 0 || blankAfterDigit || ++digits > 2)
+                return std::nullopt;
+            value = value * 16 + uint(digit);
+        }
+        if (digits > 0)
+            data.append(static_cast<char>(value));
     }
     return data;
 }
 
-std::optional<RegistryValue> ReadValueData(const QString& rest) {
-    RegistryValue value;
+std::optional<ParsedData> ReadValueData(QStringView rest) {
+    ParsedData value;
     if (rest.startsWith(u'"')) {
         qsizetype pos = 0;
         const auto text = ReadQuoted(rest, pos);
-        if (!text || !rest.mid(pos).trimmed().isEmpty())
+        if (!text || !rest.sliced(pos).trimmed().isEmpty())
             return std::nullopt;
         value.type = rapi::REG_SZ;
         value.data = Utf16Data(*text);
         return value;
     }
-    const QString lower = rest.toLower();
-    if (lower.startsWith(QLatin1String("dword:"))) {
-        const QString digits = rest.mid(6).trimmed();
+    if (rest.startsWith(u"dword:", Qt::CaseInsensitive)) {
+        const QStringView digits = rest.sliced(6).trimmed();
         bool ok = false;
         const uint number = digits.toUInt(&ok, 16);
         if (!ok || digits.isEmpty() || digits.size() > 8)
@@ -93,54 +147,69 @@ std::optional<RegistryValue> ReadValueData(const QString& rest) {
             value.data.append(static_cast<char>((number >> (8 * i)) & 0xFF));
         return value;
     }
-    if (lower.startsWith(QLatin1String("hex:"))) {
-        auto bytes = ReadHexBytes(rest.mid(4));
+    if (rest.startsWith(u"hex:", Qt::CaseInsensitive)) {
+        auto bytes = ReadHexBytes(rest.sliced(4));
         if (!bytes)
             return std::nullopt;
         value.type = rapi::REG_BINARY;
-        value.data = *bytes;
+        value.data = std::move(*bytes);
         return value;
     }
-    if (lower.startsWith(QLatin1String("hex("))) {
-        const qsizetype close = rest.indexOf(QLatin1String("):"));
+    if (rest.startsWith(u"hex(", Qt::CaseInsensitive)) {
+        const qsizetype close = rest.indexOf(u"):");
         if (close < 0)
             return std::nullopt;
         bool ok = false;
-        const uint type = rest.mid(4, close - 4).toUInt(&ok, 16);
+        const uint type = rest.sliced(4, close - 4).toUInt(&ok, 16);
         if (!ok)
             return std::nullopt;
-        auto bytes = ReadHexBytes(rest.mid(close + 2));
+        auto bytes = ReadHexBytes(rest.sliced(close + 2));
         if (!bytes)
             return std::nullopt;
         value.type = type;
-        value.data = *bytes;
+        value.data = std::move(*bytes);
         return value;
     }
     return std::nullopt;
 }
 
-RegistryKeyNode* OpenSection(RegistryTree& tree, const QString& path) {
-    const QStringList parts = path.split(u'\\', Qt::SkipEmptyParts);
-    if (parts.isEmpty())
-        return nullptr;
-    const QString root = parts.front().trimmed().toUpper();
-    RegistryKeyNode* node = nullptr;
-    if (root == QLatin1String("HKEY_LOCAL_MACHINE") || root == QLatin1String("HKLM"))
-        node = &tree.localMachine;
-    else if (root == QLatin1String("HKEY_CURRENT_USER") || root == QLatin1String("HKCU"))
-        node = &tree.currentUser;
-    else if (root == QLatin1String("HKEY_CLASSES_ROOT") || root == QLatin1String("HKCR"))
-        node = &tree.classesRoot;
-    else if (root == QLatin1String("HKEY_USERS") || root == QLatin1String("HKU"))
-        node = &tree.users;
-    else
-        return nullptr;
-    for (qsizetype i = 1; i < parts.size(); ++i)
-        node = node->ChildOrAdd(parts[i]);
-    return node;
+// The key of a section's path, created as needed; kNoRegistryKey for an unknown root, and for
+// a path beyond the handheld's limits (then refused is set and nothing is created).
+RegistryKey OpenSection(RegistryTree& tree, QStringView path, bool& refused) {
+    refused = false;
+    RegistryKey key = kNoRegistryKey;
+    qsizetype levels = -1;
+    for (QStringView part : path.tokenize(u'\\', Qt::SkipEmptyParts)) {
+        if (++levels == 0) {
+            const QStringView root = part.trimmed();
+            const auto is = [&](const char* name) {
+                return root.compare(QLatin1String(name), Qt::CaseInsensitive) == 0;
+            };
+            if (is("HKEY_LOCAL_MACHINE") || is("HKLM"))
+                key = tree.Root(rapi::HKEY_LOCAL_MACHINE);
+            else if (is("HKEY_CURRENT_USER") || is("HKCU"))
+                key = tree.Root(rapi::HKEY_CURRENT_USER);
+            else if (is("HKEY_CLASSES_ROOT") || is("HKCR"))
+                key = tree.Root(rapi::HKEY_CLASSES_ROOT);
+            else if (is("HKEY_USERS") || is("HKU"))
+                key = tree.Root(rapi::HKEY_USERS);
+            else
+                return kNoRegistryKey;
+        } else if (levels > kMaxRegistryKeyLevels || part.size() > kMaxRegistryKeyNameChars) {
+            refused = true;
+            return kNoRegistryKey;
+        }
+    }
+    if (key == kNoRegistryKey)
+        return kNoRegistryKey;
+    levels = 0;
+    for (QStringView part : path.tokenize(u'\\', Qt::SkipEmptyParts))
+        if (levels++ > 0)
+            key = tree.ChildOrAdd(key, part);
+    return key;
 }
 
-void ReadValueLine(RegistryKeyNode& key, const QString& line) {
+void ReadValueLine(RegistryTree& tree, RegistryKey key, QStringView line) {
     qsizetype pos = 0;
     QString name;
     if (line.startsWith(u'@')) {
@@ -155,105 +224,56 @@ void ReadValueLine(RegistryKeyNode& key, const QString& line) {
         ++pos;
     if (pos >= line.size() || line[pos] != u'=')
         return;
-    const QString rest = line.mid(pos + 1).trimmed();
-    if (rest == QLatin1String("-")) {
-        key.RemoveValue(name);
+    const QStringView rest = line.sliced(pos + 1).trimmed();
+    if (rest == u"-") {
+        tree.RemoveValue(key, name);
         return;
     }
-    auto value = ReadValueData(rest);
-    if (!value)
-        return;
-    value->name = name;
-    key.SetValue(std::move(*value));
+    if (const auto value = ReadValueData(rest))
+        tree.SetValue(key, name, value->type, value->data);
 }
 
 } // namespace
 
-RegistryKeyNode* RegistryKeyNode::Child(const QString& name) const {
-    const auto it = children.find(Fold(name));
-    return it == children.end() ? nullptr : it->second.get();
-}
-
-RegistryKeyNode* RegistryKeyNode::ChildOrAdd(const QString& name) {
-    auto& slot = children[Fold(name)];
-    if (!slot)
-        slot = std::make_unique<RegistryKeyNode>();
-    return slot.get();
-}
-
-const RegistryValue* RegistryKeyNode::Value(const QString& name) const {
-    const auto it = valueIndex.constFind(Fold(name));
-    return it == valueIndex.constEnd() ? nullptr : &values[*it];
-}
-
-void RegistryKeyNode::SetValue(RegistryValue value) {
-    const QString folded = Fold(value.name);
-    const auto it = valueIndex.constFind(folded);
-    if (it != valueIndex.constEnd()) {
-        values[*it] = std::move(value);
-        return;
-    }
-    valueIndex.insert(folded, values.size());
-    values.push_back(std::move(value));
-}
-
-void RegistryKeyNode::RemoveValue(const QString& name) {
-    const auto it = valueIndex.constFind(Fold(name));
-    if (it == valueIndex.constEnd())
-        return;
-    values.erase(values.begin() + static_cast<std::ptrdiff_t>(*it));
-    valueIndex.clear();
-    for (std::size_t i = 0; i < values.size(); ++i)
-        valueIndex.insert(Fold(values[i].name), i);
-}
-
-RegistryKeyNode* RegistryTree::Root(rapi::HKEY key) {
-    switch (key) {
-    case rapi::HKEY_CLASSES_ROOT:
-        return &classesRoot;
-    case rapi::HKEY_CURRENT_USER:
-        return &currentUser;
-    case rapi::HKEY_LOCAL_MACHINE:
-        return &localMachine;
-    case rapi::HKEY_USERS:
-        return &users;
-    default:
-        return nullptr;
-    }
-}
-
-bool ParseRegistryFile(const QByteArray& bytes, RegistryTree& tree) {
-    const QString text = DecodeText(bytes);
-    const QStringList lines = text.split(u'\n');
-    qsizetype i = 0;
-    while (i < lines.size() && lines[i].trimmed().isEmpty())
-        ++i;
-    if (i >= lines.size())
-        return false;
-    const QString header = lines[i].trimmed();
-    if (header != QLatin1String("Windows Registry Editor Version 5.00") &&
-        header != QLatin1String("REGEDIT4"))
+bool ParseRegistryFile(QByteArrayView bytes, RegistryTree& tree, qsizetype* refusedKeys) {
+    if (refusedKeys)
+        *refusedKeys = 0;
+    ExportLines lines(bytes);
+    QString line;
+    bool more = lines.Next(line);
+    while (more && line.trimmed().isEmpty())
+        more = lines.Next(line);
+    const QString header = line.trimmed();
+    if (!more || (header != QLatin1String("Windows Registry Editor Version 5.00") &&
+                  header != QLatin1String("REGEDIT4")))
         return false;
 
-    RegistryKeyNode* current = nullptr;
-    for (++i; i < lines.size(); ++i) {
-        QString line = lines[i].trimmed();
+    RegistryKey current = kNoRegistryKey;
+    QString next;
+    while (lines.Next(line)) {
+        line = line.trimmed();
         // Hex data continues over lines that end in a backslash.
-        while (line.endsWith(u'\\') && line.contains(QLatin1String("=hex"), Qt::CaseInsensitive) &&
-               i + 1 < lines.size()) {
-            line.chop(1);
-            line += lines[++i].trimmed();
+        if (line.endsWith(u'\\') && line.contains(QLatin1String("=hex"), Qt::CaseInsensitive)) {
+            while (line.endsWith(u'\\') && lines.Next(next)) {
+                line.chop(1);
+                line += QStringView(next).trimmed();
+            }
         }
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[')) {
             const qsizetype close = line.lastIndexOf(u']');
-            const QString path = line.mid(1, close < 0 ? -1 : close - 1);
-            current = (close < 0 || path.startsWith(u'-')) ? nullptr : OpenSection(tree, path);
+            const QStringView path =
+                QStringView(line).sliced(1, close < 0 ? line.size() - 1 : close - 1);
+            bool refused = false;
+            current = (close < 0 || path.startsWith(u'-')) ? kNoRegistryKey
+                                                           : OpenSection(tree, path, refused);
+            if (refused && refusedKeys)
+                ++*refusedKeys;
             continue;
         }
-        if (current)
-            ReadValueLine(*current, line);
+        if (current != kNoRegistryKey)
+            ReadValueLine(tree, current, line);
     }
     return true;
 }

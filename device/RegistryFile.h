@@ -3,49 +3,16 @@
 // The handheld's registry as kept in a device image: a file in the desktop registry editor's
 // export format ("Windows Registry Editor Version 5.00" or "REGEDIT4"), read into a tree.
 
-#include "device/RapiTypes.h"
+#include "device/RegistryTree.h"
 
-#include <QByteArray>
-#include <QHash>
-#include <QString>
-#include <map>
-#include <memory>
-#include <vector>
+#include <QByteArrayView>
 
-struct RegistryValue {
-    QString name; // "" is the key's default value
-    rapi::DWORD type = rapi::REG_NONE;
-    QByteArray data;
-};
+// The limits of the handheld's registry that an export is held to: a key name has at most 255
+// characters, and a key lies at most 32 levels below its root key.
+inline constexpr qsizetype kMaxRegistryKeyNameChars = 255;
+inline constexpr qsizetype kMaxRegistryKeyLevels = 32;
 
-class RegistryKeyNode {
-public:
-    // Sub-key by name, compared without regard to case; null when absent.
-    RegistryKeyNode* Child(const QString& name) const;
-    RegistryKeyNode* ChildOrAdd(const QString& name);
-
-    // Values keep the order in which they were first set.
-    const std::vector<RegistryValue>& Values() const { return values; }
-    const RegistryValue* Value(const QString& name) const;
-    void SetValue(RegistryValue value);
-    void RemoveValue(const QString& name);
-
-private:
-    std::map<QString, std::unique_ptr<RegistryKeyNode>> children; // keyed by folded name
-    std::vector<RegistryValue> values;
-    QHash<QString, std::size_t> valueIndex; // folded name -> position in values
-};
-
-struct RegistryTree {
-    RegistryKeyNode classesRoot;
-    RegistryKeyNode currentUser;
-    RegistryKeyNode localMachine;
-    RegistryKeyNode users;
-
-    // The node of a predefined root key, or null for any other handle value.
-    RegistryKeyNode* Root(rapi::HKEY key);
-};
-
-// Reads an export into tree. Lines that cannot be read are skipped; a text without the
-// export header gives false and leaves the tree unchanged.
-bool ParseRegistryFile(const QByteArray& bytes, RegistryTree& tree);
+// Reads an export into tree. Lines that cannot be read are skipped, and so are the sections of
+// keys beyond the limits above, which are counted in *refusedKeys. A text without the export
+// header gives false and leaves the tree unchanged.
+bool ParseRegistryFile(QByteArrayView bytes, RegistryTree& tree, qsizetype* refusedKeys = nullptr);

@@ -2,6 +2,7 @@
 
 #include "device/TextCodec.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace rapi;
@@ -9,6 +10,10 @@ using namespace rapi;
 namespace {
 // Longest value name assumed when the handheld cannot tell.
 constexpr DWORD kDefaultNameChars = 260;
+// The longest value name a registry holds; a handheld that reports more is not believed.
+constexpr DWORD kMaxNameChars = 16383;
+// Larger values are not read as text: they are skipped like missing ones.
+constexpr DWORD kMaxTextValueBytes = 64 * 1024;
 } // namespace
 
 CRemoteRegKey::CRemoteRegKey(IRapiDevice* device, HKEY root, const std::string& subKey)
@@ -40,8 +45,11 @@ std::string CRemoteRegKey::QueryString(const std::string& name, const std::strin
     DWORD type = REG_SZ;
     DWORD size = 0;
     if (device->CeRegQueryValueEx(handle, wideName.c_str(), nullptr, &type, nullptr, &size) !=
-        ERROR_SUCCESS)
+            ERROR_SUCCESS ||
+        size > kMaxTextValueBytes)
         return defaultText;
+    // Room for twice the size, as a handheld may count characters instead of bytes; the cap
+    // above keeps this far from overflowing, whatever the width of size_t.
     std::vector<BYTE> buffer(2 * static_cast<std::size_t>(size) + 2, 0);
     DWORD got = size;
     if (device->CeRegQueryValueEx(handle, wideName.c_str(), nullptr, &type, buffer.data(), &got) !=
@@ -74,8 +82,13 @@ bool CRemoteRegKey::QueryBinary(const std::string& name, void* buffer, DWORD* si
         return false;
     const std::u16string wideName = WideFromNarrow(name);
     DWORD type = REG_BINARY;
-    return device->CeRegQueryValueEx(handle, wideName.c_str(), nullptr, &type,
-                                     static_cast<BYTE*>(buffer), size) == ERROR_SUCCESS;
+    const DWORD room = size ? *size : 0;
+    if (device->CeRegQueryValueEx(handle, wideName.c_str(), nullptr, &type,
+                                  static_cast<BYTE*>(buffer), size) != ERROR_SUCCESS)
+        return false;
+    if (buffer && size && *size > room)
+        *size = room; // never more than the buffer holds
+    return true;
 }
 
 bool CRemoteRegKey::EnumValueName(DWORD index, std::string& name) {
@@ -86,7 +99,7 @@ bool CRemoteRegKey::EnumValueName(DWORD index, std::string& name) {
     if (device->CeRegQueryInfoKey(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                   nullptr, &longest, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
         longest = kDefaultNameChars;
-    DWORD len = longest + 1;
+    DWORD len = std::min(longest, kMaxNameChars) + 1;
     DWORD lastLen = len;
     std::vector<WCHAR> buffer;
     for (;;) {
@@ -105,7 +118,7 @@ bool CRemoteRegKey::EnumValueName(DWORD index, std::string& name) {
         if (status != ERROR_MORE_DATA)
             return false;
         // Growth is bounded: the handheld must ask for more room each time.
-        if (chars >= 0x10000)
+        if (chars > kMaxNameChars)
             return false;
         len = chars + 1;
         if (len <= lastLen)

@@ -1,9 +1,11 @@
 #include "device/SimulatedDevice.h"
 
+#include "device/ImageFolder.h"
+#include "device/TextCodec.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QThread>
 #include <algorithm>
 #include <cstring>
@@ -12,8 +14,10 @@ using namespace rapi;
 
 namespace {
 
-// A registry export larger than this is not a handheld's registry.
-constexpr qint64 kMaxRegistryFileBytes = 64 * 1024 * 1024;
+// A registry export larger than this is not a handheld's registry. Reading one costs up to
+// about five times its size, far more for exports made of nothing but tiny keys.
+constexpr qint64 kMaxRegistryFileBytes = 32 * 1024 * 1024;
+constexpr qint64 kMaxSettingsFileBytes = 1024 * 1024;
 
 QString FromWide(const WCHAR* text) {
     if (!text)
@@ -21,39 +25,13 @@ QString FromWide(const WCHAR* text) {
     return QString::fromUtf16(text);
 }
 
-QStringList Segments(const QString& devicePath) {
-    return devicePath.split(QRegularExpression(QStringLiteral("[\\\\/]")), Qt::SkipEmptyParts);
+QStringList Segments(QString devicePath) {
+    return devicePath.replace(u'/', u'\\').split(u'\\', Qt::SkipEmptyParts);
 }
 
 bool IsSafeSegment(const QString& segment) {
     return segment != QLatin1String(".") && segment != QLatin1String("..") &&
            !segment.contains(u':') && !segment.contains(QChar(0));
-}
-
-// Wildcard match of '*' and '?' without regard to case; "*.*" matches every name.
-bool MatchesPattern(const QString& name, const QString& pattern) {
-    if (pattern.isEmpty() || pattern == QLatin1String("*") || pattern == QLatin1String("*.*"))
-        return true;
-    const QString n = name.toCaseFolded();
-    const QString p = pattern.toCaseFolded();
-    qsizetype ni = 0, pi = 0, starP = -1, starN = 0;
-    while (ni < n.size()) {
-        if (pi < p.size() && (p[pi] == u'?' || p[pi] == n[ni])) {
-            ++ni;
-            ++pi;
-        } else if (pi < p.size() && p[pi] == u'*') {
-            starP = pi++;
-            starN = ni;
-        } else if (starP >= 0) {
-            pi = starP + 1;
-            ni = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (pi < p.size() && p[pi] == u'*')
-        ++pi;
-    return pi == p.size();
 }
 
 bool IsWithin(const QString& canonical, const QString& root) {
@@ -76,50 +54,55 @@ bool CSimulatedDevice::LooksLikeImage(const QString& folder) {
 
 bool CSimulatedDevice::StartSession(DWORD /*waitMs*/) {
     CeRapiUninit();
+    notices.clear();
     if (!LooksLikeImage(root))
         return false;
-    const QDir dir(root);
-    const QFileInfo files(dir.filePath(QStringLiteral("files")));
+    const QFileInfo files(QDir(root).filePath(QStringLiteral("files")));
     filesRoot = files.isDir() ? files.canonicalFilePath() : QString();
-    registry = RegistryTree();
-    QFile reg(dir.filePath(QStringLiteral("registry.reg")));
-    if (reg.size() <= kMaxRegistryFileBytes && reg.open(QIODevice::ReadOnly))
-        ParseRegistryFile(reg.readAll(), registry);
+    LoadRegistry();
     LoadSettings();
     connected = true;
     return true;
 }
 
+std::string CSimulatedDevice::SessionNotice() const {
+    QStringList shown = notices;
+    shown.removeAll(QString());
+    return NarrowFromQString(shown.join(u'\n'));
+}
+
+void CSimulatedDevice::LoadRegistry() {
+    registry = RegistryTree();
+    lastKeyInfo = KeyInfo();
+    QByteArray bytes;
+    const ImageFileRead read = ReadImageFile(QDir(root).filePath(QStringLiteral("registry.reg")),
+                                             kMaxRegistryFileBytes, bytes);
+    const auto notRead = QStringLiteral("the handheld's registry was not read.");
+    qsizetype refused = 0;
+    if (read != ImageFileRead::Read)
+        notices << ImageFileProblem(read, "registry.reg", kMaxRegistryFileBytes, notRead);
+    else if (!ParseRegistryFile(bytes, registry, &refused))
+        notices << QStringLiteral("The device image's registry.reg is not a registry editor "
+                                  "export; ") +
+                       notRead;
+    else if (refused > 0)
+        notices << QStringLiteral("The device image's registry.reg has %1 key(s) more than %2 "
+                                  "levels deep or with names longer than %3 characters, which "
+                                  "the handheld's registry cannot hold; they were left out.")
+                       .arg(refused)
+                       .arg(kMaxRegistryKeyLevels)
+                       .arg(kMaxRegistryKeyNameChars);
+}
+
 void CSimulatedDevice::LoadSettings() {
-    pacing = true;
-    storageCards.clear();
-    QFile ini(QDir(root).filePath(QStringLiteral("device.ini")));
-    if (ini.size() > 1024 * 1024 || !ini.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
-    QString section;
-    const QStringList lines = QString::fromUtf8(ini.readAll()).split(u'\n');
-    for (QString line : lines) {
-        line = line.trimmed();
-        if (line.isEmpty() || line.startsWith(u';') || line.startsWith(u'#'))
-            continue;
-        if (line.startsWith(u'[') && line.endsWith(u']')) {
-            section = line.mid(1, line.size() - 2).trimmed().toLower();
-            continue;
-        }
-        const qsizetype eq = line.indexOf(u'=');
-        if (eq < 0)
-            continue;
-        const QString key = line.left(eq).trimmed().toLower();
-        const QString value = line.mid(eq + 1).trimmed();
-        if (section == QLatin1String("device") && key == QLatin1String("storagecards")) {
-            for (const QString& card : value.split(u',', Qt::SkipEmptyParts))
-                if (!card.trimmed().isEmpty())
-                    storageCards.append(card.trimmed());
-        } else if (section == QLatin1String("link") && key == QLatin1String("pacing")) {
-            pacing = value != QLatin1String("0") && value.toLower() != QLatin1String("false") &&
-                     value.toLower() != QLatin1String("off");
-        }
-    }
+    QByteArray text;
+    const ImageFileRead read = ReadImageFile(QDir(root).filePath(QStringLiteral("device.ini")),
+                                             kMaxSettingsFileBytes, text);
+    notices << ImageFileProblem(read, "device.ini", kMaxSettingsFileBytes,
+                                QStringLiteral("its settings were not used."));
+    const ImageSettings settings = ParseImageSettings(text);
+    pacing = settings.pacing;
+    storageCards = settings.storageCards;
 }
 
 void CSimulatedDevice::CeRapiUninit() {
@@ -137,34 +120,30 @@ CSimulatedDevice::Resolve(const QString& devicePath) const {
     bool isCard = false;
     const QStringList segments = Segments(devicePath);
     for (qsizetype i = 0; i < segments.size(); ++i) {
-        const QString& segment = segments[i];
-        if (!IsSafeSegment(segment))
+        QString name = segments[i];
+        if (!IsSafeSegment(name))
             return std::nullopt;
-        QString next = host + QLatin1Char('/') + segment;
-        if (!QFileInfo::exists(next)) {
-            const QDir dir(host);
-            const QStringList names = dir.entryList(
+        QFileInfo info(host + QLatin1Char('/') + name);
+        if (!info.exists()) {
+            const QStringList names = QDir(host).entryList(
                 QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
             const auto it = std::find_if(names.begin(), names.end(), [&](const QString& n) {
-                return n.compare(segment, Qt::CaseInsensitive) == 0;
+                return n.compare(name, Qt::CaseInsensitive) == 0;
             });
             if (it == names.end())
                 return std::nullopt;
-            next = host + QLatin1Char('/') + *it;
+            name = *it;
+            info = QFileInfo(host + QLatin1Char('/') + name);
         }
-        // Every step must stay inside the image, so a link that leads out is refused even
-        // when a later step would come back in.
-        if (!IsWithin(QFileInfo(next).canonicalFilePath(), filesRoot))
+        // Every link on the way must stay inside the image, even when a later step would come
+        // back in; any other step stays inside the folder that holds it.
+        if (info.isSymLink() && !IsWithin(info.canonicalFilePath(), filesRoot))
             return std::nullopt;
         if (i == 0)
-            isCard = std::any_of(storageCards.begin(), storageCards.end(), [&](const QString& c) {
-                return c.compare(QFileInfo(next).fileName(), Qt::CaseInsensitive) == 0;
-            });
-        host = next;
+            isCard = storageCards.contains(name, Qt::CaseInsensitive);
+        host += QLatin1Char('/') + name;
     }
     const QFileInfo info(host);
-    if (!IsWithin(info.canonicalFilePath(), filesRoot))
-        return std::nullopt;
     if (!info.isDir() && !info.isFile())
         return std::nullopt;
     return Resolved{host, info.isDir(), segments.size() == 1 && info.isDir() && isCard};
@@ -176,24 +155,22 @@ DWORD CSimulatedDevice::Attributes(const Resolved& entry) const {
     return FILE_ATTRIBUTE_DIRECTORY | (entry.isStorageCard ? FILE_ATTRIBUTE_TEMPORARY : 0);
 }
 
-RegistryKeyNode* CSimulatedDevice::KeyNode(HKEY key) {
+RegistryKey CSimulatedDevice::KeyOf(HKEY key) const {
     if (!connected)
-        return nullptr;
-    if (RegistryKeyNode* node = registry.Root(key))
-        return node;
+        return kNoRegistryKey;
     const auto it = openKeys.find(key);
-    return it == openKeys.end() ? nullptr : it->second;
+    return it == openKeys.end() ? registry.Root(key) : it->second;
 }
 
 LONG CSimulatedDevice::CeRegOpenKeyEx(HKEY key, const WCHAR* subKey, DWORD, DWORD, HKEY* result) {
     if (!result)
         return ERROR_INVALID_PARAMETER;
-    RegistryKeyNode* node = KeyNode(key);
-    if (!node)
+    RegistryKey node = KeyOf(key);
+    if (node == kNoRegistryKey)
         return ERROR_INVALID_HANDLE;
     for (const QString& segment : Segments(FromWide(subKey))) {
-        node = node->Child(segment);
-        if (!node)
+        node = registry.Child(node, segment);
+        if (node == kNoRegistryKey)
             return ERROR_FILE_NOT_FOUND;
     }
     const HKEY handle = nextHandle++;
@@ -204,10 +181,10 @@ LONG CSimulatedDevice::CeRegOpenKeyEx(HKEY key, const WCHAR* subKey, DWORD, DWOR
 
 LONG CSimulatedDevice::CeRegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD*, DWORD* type,
                                          BYTE* data, DWORD* dataSize) {
-    RegistryKeyNode* node = KeyNode(key);
-    if (!node)
+    const RegistryKey node = KeyOf(key);
+    if (node == kNoRegistryKey)
         return ERROR_INVALID_HANDLE;
-    const RegistryValue* value = node->Value(FromWide(valueName));
+    const auto value = registry.Value(node, FromWide(valueName));
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     const auto size = static_cast<DWORD>(value->data.size());
@@ -221,7 +198,7 @@ LONG CSimulatedDevice::CeRegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD
             return ERROR_MORE_DATA;
         }
         if (size > 0)
-            std::memcpy(data, value->data.constData(), size);
+            std::memcpy(data, value->data.data(), size);
     }
     if (dataSize)
         *dataSize = size;
@@ -231,14 +208,14 @@ LONG CSimulatedDevice::CeRegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD
 LONG CSimulatedDevice::CeRegEnumValue(HKEY key, DWORD index, WCHAR* valueName,
                                       DWORD* valueNameChars, DWORD*, DWORD* type, BYTE* data,
                                       DWORD* dataSize) {
-    RegistryKeyNode* node = KeyNode(key);
-    if (!node)
+    const RegistryKey node = KeyOf(key);
+    if (node == kNoRegistryKey)
         return ERROR_INVALID_HANDLE;
-    if (index >= node->Values().size())
+    if (index >= static_cast<quint64>(registry.ValueCount(node)))
         return ERROR_NO_MORE_ITEMS;
     if (!valueName || !valueNameChars)
         return ERROR_INVALID_PARAMETER;
-    const RegistryValue& value = node->Values()[index];
+    const RegistryValue value = registry.ValueAt(node, index);
     const auto length = static_cast<DWORD>(value.name.size());
     if (*valueNameChars <= length) {
         *valueNameChars = length;
@@ -255,7 +232,8 @@ LONG CSimulatedDevice::CeRegEnumValue(HKEY key, DWORD index, WCHAR* valueName,
             *dataSize = size;
             return ERROR_MORE_DATA;
         }
-        std::memcpy(data, value.data.constData(), size);
+        if (size > 0)
+            std::memcpy(data, value.data.data(), size);
         *dataSize = size;
     }
     return ERROR_SUCCESS;
@@ -264,20 +242,27 @@ LONG CSimulatedDevice::CeRegEnumValue(HKEY key, DWORD index, WCHAR* valueName,
 LONG CSimulatedDevice::CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DWORD*, DWORD*,
                                          DWORD* values, DWORD* maxValueNameChars,
                                          DWORD* maxValueBytes, DWORD*, FILETIME*) {
-    RegistryKeyNode* node = KeyNode(key);
-    if (!node)
+    const RegistryKey node = KeyOf(key);
+    if (node == kNoRegistryKey)
         return ERROR_INVALID_HANDLE;
-    DWORD longestName = 0, largestData = 0;
-    for (const RegistryValue& value : node->Values()) {
-        longestName = std::max(longestName, static_cast<DWORD>(value.name.size()));
-        largestData = std::max(largestData, static_cast<DWORD>(value.data.size()));
+    const qsizetype count = registry.ValueCount(node);
+    // Enumerating a key asks for its maxima once per value; they are worked out once.
+    if (lastKeyInfo.key != node) {
+        lastKeyInfo = KeyInfo{node, 0, 0};
+        for (qsizetype i = 0; i < count; ++i) {
+            const RegistryValue value = registry.ValueAt(node, i);
+            lastKeyInfo.longestName =
+                std::max(lastKeyInfo.longestName, static_cast<DWORD>(value.name.size()));
+            lastKeyInfo.largestData =
+                std::max(lastKeyInfo.largestData, static_cast<DWORD>(value.data.size()));
+        }
     }
     if (values)
-        *values = static_cast<DWORD>(node->Values().size());
+        *values = static_cast<DWORD>(count);
     if (maxValueNameChars)
-        *maxValueNameChars = longestName;
+        *maxValueNameChars = lastKeyInfo.longestName;
     if (maxValueBytes)
-        *maxValueBytes = largestData;
+        *maxValueBytes = lastKeyInfo.largestData;
     return ERROR_SUCCESS;
 }
 
@@ -293,7 +278,7 @@ HANDLE CSimulatedDevice::CeCreateFile(const WCHAR* fileName, DWORD access, DWORD
     if (!entry || entry->isFolder)
         return INVALID_HANDLE_VALUE;
     auto file = std::make_unique<QFile>(entry->path);
-    if (!file->open(QIODevice::ReadOnly))
+    if (!OpenRegularFile(*file))
         return INVALID_HANDLE_VALUE;
     const HANDLE handle = nextHandle++;
     openFiles[handle] = std::move(file);
@@ -368,15 +353,16 @@ BOOL CSimulatedDevice::CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* 
         const QString name = info.fileName();
         if (name.size() >= static_cast<qsizetype>(MAX_PATH) || !MatchesPattern(name, namePattern))
             continue;
+        // Links that lead outside the image are absent, like every other access to them; so
+        // are broken and looping links, and whatever is neither a folder nor a regular file.
+        if (info.isSymLink() && !IsWithin(info.canonicalFilePath(), filesRoot))
+            continue;
         if (!info.isDir() && !info.isFile())
-            continue; // broken or looping link
+            continue;
         if ((flags & FAF_FOLDERS_ONLY) && !info.isDir())
             continue;
         const bool card =
-            atRoot && info.isDir() &&
-            std::any_of(storageCards.begin(), storageCards.end(), [&](const QString& c) {
-                return c.compare(name, Qt::CaseInsensitive) == 0;
-            });
+            atRoot && info.isDir() && storageCards.contains(name, Qt::CaseInsensitive);
         entries.push_back(
             {name, Resolved{info.filePath(), info.isDir(), card}, info.isFile() ? info.size() : 0});
     }

@@ -16,8 +16,11 @@ class QFile;
 //   registry.reg   the handheld's registry as a registry editor export
 //   device.ini     optional: [Device] StorageCards=Card1,Card2 and [Link] Pacing=0
 // Names match without regard to case. No handheld path reaches outside files/: "." and ".."
-// segments, drive letters and links that lead outside are refused like missing files. The
-// only change ever made to the image is the deletion of a file.
+// segments, drive letters and links that lead outside are refused like missing files, and
+// listings leave them out. Only regular files are ever opened: a FIFO, socket or device in
+// files/ is absent, and one named registry.reg or device.ini is not read, which SessionNotice
+// tells, as it tells of a registry.reg that is too large, is no export, or holds keys beyond
+// the handheld's limits. The only change ever made to the image is the deletion of a file.
 class CSimulatedDevice final : public IRapiDevice {
 public:
     explicit CSimulatedDevice(QString imageFolder);
@@ -28,6 +31,7 @@ public:
 
     bool StartSession(rapi::DWORD waitMs) override;
     void CeRapiUninit() override;
+    std::string SessionNotice() const override;
 
     rapi::LONG CeRegOpenKeyEx(rapi::HKEY key, const rapi::WCHAR* subKey, rapi::DWORD options,
                               rapi::DWORD access, rapi::HKEY* result) override;
@@ -69,9 +73,16 @@ private:
         bool isStorageCard;
     };
 
+    struct KeyInfo {
+        RegistryKey key = kNoRegistryKey;
+        rapi::DWORD longestName = 0;
+        rapi::DWORD largestData = 0;
+    };
+
+    void LoadRegistry();
     void LoadSettings();
     std::optional<Resolved> Resolve(const QString& devicePath) const;
-    RegistryKeyNode* KeyNode(rapi::HKEY key);
+    RegistryKey KeyOf(rapi::HKEY key) const;
     rapi::DWORD Attributes(const Resolved& entry) const;
 
     QString root;      // the image folder
@@ -79,8 +90,10 @@ private:
     bool connected = false;
     bool pacing = true;
     QStringList storageCards;
+    QStringList notices; // for SessionNotice
     RegistryTree registry;
-    std::map<rapi::HKEY, RegistryKeyNode*> openKeys;
+    KeyInfo lastKeyInfo; // the registry does not change during a session
+    std::map<rapi::HKEY, RegistryKey> openKeys;
     std::map<rapi::HANDLE, std::unique_ptr<QFile>> openFiles;
     std::map<void*, std::unique_ptr<rapi::CE_FIND_DATA[]>> searchResults;
     rapi::DWORD nextHandle = 0x100;

@@ -37,6 +37,7 @@ struct Stub {
     int releases = 0;
     int moreDataAnswers = 0;
     bool emptySearchLeavesPointer = false;
+    DWORD reportedSearchCount = 0;
 
     RapiStubCounters counters{};
     std::set<void*> buffers;
@@ -255,7 +256,7 @@ RAPISTUB_API BOOL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count
     device->CeRapiFreeBuffer(array);
     s.buffers.insert(copy);
     ++s.counters.liveBuffers;
-    *count = records;
+    *count = records > 0 && s.reportedSearchCount ? s.reportedSearchCount : records;
     *found = copy;
     return 1;
 }
@@ -291,6 +292,7 @@ RAPISTUB_API void RapiStub_Reset() {
     s.releases = 0;
     s.moreDataAnswers = 0;
     s.emptySearchLeavesPointer = false;
+    s.reportedSearchCount = 0;
     s.ReadEnvironment();
     s.changed.notify_all();
 }
@@ -331,6 +333,12 @@ RAPISTUB_API void RapiStub_SetEmptySearchLeavesPointer(int on) {
     Stub& s = TheStub();
     std::lock_guard lock(s.mutex);
     s.emptySearchLeavesPointer = on != 0;
+}
+
+RAPISTUB_API void RapiStub_SetReportedSearchCount(std::uint32_t count) {
+    Stub& s = TheStub();
+    std::lock_guard lock(s.mutex);
+    s.reportedSearchCount = count;
 }
 
 RAPISTUB_API void RapiStub_GetCounters(RapiStubCounters* counters) {

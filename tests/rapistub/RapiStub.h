@@ -37,6 +37,7 @@ using RapiStubSetSessionModeFn = void (*)(int mode);
 using RapiStubReleaseFn = void (*)(int count);
 using RapiStubSetMoreDataAnswersFn = void (*)(int count);
 using RapiStubSetEmptySearchLeavesPointerFn = void (*)(int on);
+using RapiStubSetReportedSearchCountFn = void (*)(std::uint32_t count);
 using RapiStubGetCountersFn = void (*)(RapiStubCounters* counters);
 using RapiStubWaitForInitCallsFn = int (*)(int count, int timeoutMs);
 using RapiStubWaitUntilIdleFn = int (*)(int timeoutMs);
@@ -54,6 +55,8 @@ using RapiStubWaitUntilIdleFn = int (*)(int timeoutMs);
 //   RapiStub_SetEmptySearchLeavesPointer
 //                                     a search that finds nothing succeeds without writing the
 //                                     result pointer
+//   RapiStub_SetReportedSearchCount   searches that return records report this many instead
+//                                     (0: as many as there are)
 //   RapiStub_GetCounters              a copy of the counters
 //   RapiStub_WaitForInitCalls         1 once that many CeRapiInit calls began, 0 on timeout
 //   RapiStub_WaitUntilIdle            1 once no CeRapiInit is running and no session is open

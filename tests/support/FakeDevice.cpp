@@ -23,16 +23,16 @@ QString FakeDevice::Normalise(const QString& path) {
     return parts.isEmpty() ? QString() : QLatin1Char('\\') + parts.join(u'\\');
 }
 
-RegistryKeyNode* FakeDevice::KeyPath(HKEY root, const QString& key) {
-    RegistryKeyNode* node = registry.Root(root);
+RegistryKey FakeDevice::KeyPath(HKEY root, const QString& key) {
+    RegistryKey node = registry.Root(root);
     for (const QString& part : key.split(u'\\', Qt::SkipEmptyParts))
-        node = node->ChildOrAdd(part);
+        node = registry.ChildOrAdd(node, part);
     return node;
 }
 
 void FakeDevice::SetValue(HKEY root, const QString& key, const QString& name, DWORD type,
                           const QByteArray& data) {
-    KeyPath(root, key)->SetValue(RegistryValue{name, type, data});
+    registry.SetValue(KeyPath(root, key), name, type, data);
 }
 
 void FakeDevice::SetString(HKEY root, const QString& key, const QString& name,
@@ -79,20 +79,20 @@ void FakeDevice::CeRapiUninit() {
     ++sessionsEnded;
 }
 
-RegistryKeyNode* FakeDevice::Node(HKEY key) {
-    if (RegistryKeyNode* root = registry.Root(key))
+RegistryKey FakeDevice::Node(HKEY key) {
+    if (const RegistryKey root = registry.Root(key); root != kNoRegistryKey)
         return root;
     const auto it = openKeys.find(key);
-    return it == openKeys.end() ? nullptr : it->second;
+    return it == openKeys.end() ? kNoRegistryKey : it->second;
 }
 
 LONG FakeDevice::CeRegOpenKeyEx(HKEY key, const WCHAR* subKey, DWORD, DWORD, HKEY* result) {
-    RegistryKeyNode* node = Node(key);
-    if (!node || !result)
+    RegistryKey node = Node(key);
+    if (node == kNoRegistryKey || !result)
         return ERROR_FILE_NOT_FOUND;
     for (const QString& part : FromWide(subKey).split(u'\\', Qt::SkipEmptyParts)) {
-        node = node->Child(part);
-        if (!node)
+        node = registry.Child(node, part);
+        if (node == kNoRegistryKey)
             return ERROR_FILE_NOT_FOUND;
     }
     *result = nextHandle++;
@@ -102,10 +102,10 @@ LONG FakeDevice::CeRegOpenKeyEx(HKEY key, const WCHAR* subKey, DWORD, DWORD, HKE
 
 LONG FakeDevice::CeRegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD*, DWORD* type,
                                    BYTE* data, DWORD* dataSize) {
-    RegistryKeyNode* node = Node(key);
-    if (!node)
+    const RegistryKey node = Node(key);
+    if (node == kNoRegistryKey)
         return ERROR_INVALID_HANDLE;
-    const RegistryValue* value = node->Value(FromWide(valueName));
+    const auto value = registry.Value(node, FromWide(valueName));
     if (!value)
         return ERROR_FILE_NOT_FOUND;
     const auto size = static_cast<DWORD>(value->data.size());
@@ -116,26 +116,26 @@ LONG FakeDevice::CeRegQueryValueEx(HKEY key, const WCHAR* valueName, DWORD*, DWO
             *dataSize = size;
             return ERROR_MORE_DATA;
         }
-        std::memcpy(data, value->data.constData(), size);
+        std::memcpy(data, value->data.data(), size);
     }
     if (dataSize)
-        *dataSize = size;
+        *dataSize = !data && reportedValueBytes ? reportedValueBytes : size;
     return ERROR_SUCCESS;
 }
 
 LONG FakeDevice::CeRegEnumValue(HKEY key, DWORD index, WCHAR* valueName, DWORD* valueNameChars,
                                 DWORD*, DWORD*, BYTE*, DWORD*) {
-    RegistryKeyNode* node = Node(key);
-    if (!node)
+    const RegistryKey node = Node(key);
+    if (node == kNoRegistryKey)
         return ERROR_INVALID_HANDLE;
-    if (index >= node->Values().size())
+    if (index >= static_cast<quint64>(registry.ValueCount(node)))
         return ERROR_NO_MORE_ITEMS;
     if (moreDataAnswers > 0) {
         --moreDataAnswers;
         *valueNameChars = moreDataLength;
         return ERROR_MORE_DATA;
     }
-    const QString& name = node->Values()[index].name;
+    const QStringView name = registry.ValueAt(node, index).name;
     const auto length = static_cast<DWORD>(name.size());
     if (*valueNameChars <= length) {
         *valueNameChars = length;
@@ -150,16 +150,16 @@ LONG FakeDevice::CeRegEnumValue(HKEY key, DWORD index, WCHAR* valueName, DWORD* 
 LONG FakeDevice::CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DWORD*, DWORD*,
                                    DWORD* values, DWORD* maxValueNameChars, DWORD*, DWORD*,
                                    FILETIME*) {
-    RegistryKeyNode* node = Node(key);
-    if (!node || failQueryInfo)
+    const RegistryKey node = Node(key);
+    if (node == kNoRegistryKey || failQueryInfo)
         return ERROR_INVALID_HANDLE;
     DWORD longest = 0;
-    for (const RegistryValue& value : node->Values())
-        longest = std::max(longest, static_cast<DWORD>(value.name.size()));
+    for (qsizetype i = 0; i < registry.ValueCount(node); ++i)
+        longest = std::max(longest, static_cast<DWORD>(registry.ValueAt(node, i).name.size()));
     if (values)
-        *values = static_cast<DWORD>(node->Values().size());
+        *values = static_cast<DWORD>(registry.ValueCount(node));
     if (maxValueNameChars)
-        *maxValueNameChars = longest;
+        *maxValueNameChars = reportedMaxNameChars ? reportedMaxNameChars : longest;
     return ERROR_SUCCESS;
 }
 

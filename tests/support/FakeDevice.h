@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/RapiDevice.h"
-#include "device/RegistryFile.h"
+#include "device/RegistryTree.h"
 
 #include <QByteArray>
 #include <QString>
@@ -27,10 +27,12 @@ public:
     // Faults.
     bool refuseSessions = false;
     bool failQueryInfo = false;
-    int moreDataAnswers = 0;        // CeRegEnumValue answers ERROR_MORE_DATA this many times
-    rapi::DWORD moreDataLength = 0; // the name length such an answer reports
-    rapi::DWORD shortReadBytes = 0; // CeReadFile delivers this many bytes fewer
-    bool deleteLeavesFile = false;  // CeDeleteFile reports success but the file stays
+    int moreDataAnswers = 0;              // CeRegEnumValue answers ERROR_MORE_DATA this many times
+    rapi::DWORD moreDataLength = 0;       // the name length such an answer reports
+    rapi::DWORD reportedValueBytes = 0;   // a value's size asked for without a buffer
+    rapi::DWORD reportedMaxNameChars = 0; // the longest value name CeRegQueryInfoKey reports
+    rapi::DWORD shortReadBytes = 0;       // CeReadFile delivers this many bytes fewer
+    bool deleteLeavesFile = false;        // CeDeleteFile reports success but the file stays
     bool failDeletes = false;
     bool failSearches = false;
     bool emptySearchLeavesPointer = false; // an empty search does not touch the result pointer
@@ -87,12 +89,12 @@ private:
     };
 
     static QString Normalise(const QString& path);
-    RegistryKeyNode* Node(rapi::HKEY key);
-    RegistryKeyNode* KeyPath(rapi::HKEY root, const QString& key);
+    RegistryKey Node(rapi::HKEY key);
+    RegistryKey KeyPath(rapi::HKEY root, const QString& key);
 
     RegistryTree registry;
     std::map<QString, Entry> entries; // keyed by folded normalised path
-    std::map<rapi::HKEY, RegistryKeyNode*> openKeys;
+    std::map<rapi::HKEY, RegistryKey> openKeys;
     std::map<rapi::HANDLE, OpenFile> openFiles;
     std::map<void*, std::unique_ptr<rapi::CE_FIND_DATA[]>> buffers;
     rapi::DWORD nextHandle = 0x10;

@@ -41,6 +41,7 @@ struct StubControl {
              Get("RapiStub_SetSessionMode", SetSessionMode) && Get("RapiStub_Release", Release) &&
              Get("RapiStub_SetMoreDataAnswers", SetMoreDataAnswers) &&
              Get("RapiStub_SetEmptySearchLeavesPointer", SetEmptySearchLeavesPointer) &&
+             Get("RapiStub_SetReportedSearchCount", SetReportedSearchCount) &&
              Get("RapiStub_GetCounters", GetCounters) &&
              Get("RapiStub_WaitForInitCalls", WaitForInitCalls) &&
              Get("RapiStub_WaitUntilIdle", WaitUntilIdle);
@@ -64,6 +65,7 @@ struct StubControl {
     RapiStubReleaseFn Release = nullptr;
     RapiStubSetMoreDataAnswersFn SetMoreDataAnswers = nullptr;
     RapiStubSetEmptySearchLeavesPointerFn SetEmptySearchLeavesPointer = nullptr;
+    RapiStubSetReportedSearchCountFn SetReportedSearchCount = nullptr;
     RapiStubGetCountersFn GetCounters = nullptr;
     RapiStubWaitForInitCallsFn WaitForInitCalls = nullptr;
     RapiStubWaitUntilIdleFn WaitUntilIdle = nullptr;
@@ -421,6 +423,17 @@ TEST_F(RapiLibraryDeviceTest, SearchResultsAreNullWhenNothingIsReturnedAndAlways
     found = &garbage;
     EXPECT_FALSE(device.CeFindAllFiles(W("\\Absent\\*.*").c_str(), FAF_NAME, &count, &found));
     EXPECT_EQ(found, nullptr);
+
+    // A count that no handheld gives, or that the array cannot hold, fails the search before
+    // any record is touched; the array goes back to the library.
+    for (const DWORD reported : {(1u << 20) + 1, 0xFFFFFFF0u}) {
+        stub.SetReportedSearchCount(reported);
+        found = &garbage;
+        EXPECT_FALSE(device.CeFindAllFiles(W("\\Full\\*.*").c_str(), FAF_NAME, &count, &found));
+        EXPECT_EQ(found, nullptr);
+        EXPECT_EQ(stub.Counters().liveBuffers, 0);
+    }
+    stub.SetReportedSearchCount(0);
 
     // Released by the caller once; a second release and a foreign pointer never reach the
     // library.

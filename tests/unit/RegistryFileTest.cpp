@@ -13,11 +13,19 @@ QByteArray Utf16le(const QString& text) {
     return bytes;
 }
 
-QString Text(const RegistryValue* value) {
+QString Text(const std::optional<RegistryValue>& value) {
     if (!value || value->type != REG_SZ)
         return QStringLiteral("<none>");
-    return QString::fromUtf16(reinterpret_cast<const char16_t*>(value->data.constData()),
+    return QString::fromUtf16(reinterpret_cast<const char16_t*>(value->data.data()),
                               value->data.size() / 2 - 1);
+}
+
+// The key at a backslash-separated path below a root; kNoRegistryKey when absent.
+RegistryKey Key(const RegistryTree& tree, HKEY root, const QString& path) {
+    RegistryKey key = tree.Root(root);
+    for (const QString& name : path.split(u'\\', Qt::SkipEmptyParts))
+        key = tree.Child(key, name);
+    return key;
 }
 
 TEST(RegistryFile, ReadsEveryValueKind) {
@@ -37,22 +45,21 @@ TEST(RegistryFile, ReadsEveryValueKind) {
     RegistryTree tree;
     ASSERT_TRUE(ParseRegistryFile(text.toUtf8(), tree));
 
-    const RegistryKeyNode* key = tree.localMachine.Child(QStringLiteral("software"))
-                                     ->Child(QStringLiteral("ZELKORA"))
-                                     ->Child(QStringLiteral("scorvane"));
-    ASSERT_NE(key, nullptr);
-    ASSERT_EQ(key->Values().size(), 5u);
-    EXPECT_EQ(key->Values()[0].name, QStringLiteral("1"));
-    EXPECT_EQ(Text(key->Value(QStringLiteral("1"))), QStringLiteral("1,\\Storage\\new.txt"));
-    EXPECT_EQ(Text(key->Value(QString())), QStringLiteral("default \"quoted\""));
-    EXPECT_EQ(key->Value(QStringLiteral("count"))->type, REG_DWORD);
-    EXPECT_EQ(key->Value(QStringLiteral("Count"))->data, QByteArray::fromHex("0c000000"));
-    EXPECT_EQ(key->Value(QStringLiteral("Owner"))->type, REG_BINARY);
-    EXPECT_EQ(key->Value(QStringLiteral("Owner"))->data, QByteArray::fromHex("41006e006e000000"));
-    EXPECT_EQ(key->Value(QStringLiteral("Path"))->type, 2u);
-    EXPECT_EQ(Text(tree.currentUser.Child(QStringLiteral("ControlPanel"))
-                       ->Child(QStringLiteral("Owner"))
-                       ->Value(QStringLiteral("Name"))),
+    const RegistryKey key =
+        Key(tree, HKEY_LOCAL_MACHINE, QStringLiteral("software\\ZELKORA\\scorvane"));
+    ASSERT_NE(key, kNoRegistryKey);
+    ASSERT_EQ(tree.ValueCount(key), 5);
+    EXPECT_EQ(tree.ValueAt(key, 0).name, QStringLiteral("1"));
+    EXPECT_EQ(Text(tree.Value(key, u"1")), QStringLiteral("1,\\Storage\\new.txt"));
+    EXPECT_EQ(Text(tree.Value(key, QString())), QStringLiteral("default \"quoted\""));
+    EXPECT_EQ(tree.Value(key, u"count")->type, REG_DWORD);
+    EXPECT_EQ(tree.Value(key, u"Count")->data.toByteArray(), QByteArray::fromHex("0c000000"));
+    EXPECT_EQ(tree.Value(key, u"Owner")->type, REG_BINARY);
+    EXPECT_EQ(tree.Value(key, u"Owner")->data.toByteArray(),
+              QByteArray::fromHex("41006e006e000000"));
+    EXPECT_EQ(tree.Value(key, u"Path")->type, 2u);
+    EXPECT_EQ(Text(tree.Value(Key(tree, HKEY_CURRENT_USER, QStringLiteral("ControlPanel\\Owner")),
+                              u"Name")),
               QStringLiteral("Ann"));
 }
 
@@ -62,9 +69,9 @@ TEST(RegistryFile, ReadsUtf16AndUtf8WithBom) {
          {Utf16le(text), QByteArray("\xEF\xBB\xBF") + text.toUtf8(), text.toUtf8()}) {
         RegistryTree tree;
         ASSERT_TRUE(ParseRegistryFile(bytes, tree));
-        const RegistryKeyNode* key = tree.localMachine.Child(QStringLiteral("k"));
-        ASSERT_NE(key, nullptr);
-        EXPECT_EQ(Text(key->Value(QStringLiteral("NÄME"))), QStringLiteral("Zoë"));
+        const RegistryKey key = Key(tree, HKEY_LOCAL_MACHINE, QStringLiteral("k"));
+        ASSERT_NE(key, kNoRegistryKey);
+        EXPECT_EQ(Text(tree.Value(key, u"NÄME")), QStringLiteral("Zoë"));
     }
 }
 
@@ -86,10 +93,9 @@ TEST(RegistryFile, SkipsGarbageAndKeepsTheRest) {
                             "\"Good2\"=\"yes\"\n";
     RegistryTree tree;
     ASSERT_TRUE(ParseRegistryFile(text, tree));
-    const RegistryKeyNode* key = tree.localMachine.Child(QStringLiteral("K"));
-    ASSERT_NE(key, nullptr);
-    ASSERT_EQ(key->Values().size(), 1u);
-    EXPECT_EQ(key->Values()[0].name, QStringLiteral("Good"));
+    const RegistryKey key = Key(tree, HKEY_LOCAL_MACHINE, QStringLiteral("K"));
+    ASSERT_EQ(tree.ValueCount(key), 1);
+    EXPECT_EQ(tree.ValueAt(key, 0).name, QStringLiteral("Good"));
 }
 
 TEST(RegistryFile, LaterValuesReplaceEarlierOnesInPlace) {
@@ -97,9 +103,9 @@ TEST(RegistryFile, LaterValuesReplaceEarlierOnesInPlace) {
     ASSERT_TRUE(ParseRegistryFile("REGEDIT4\n[HKEY_LOCAL_MACHINE\\K]\n\"a\"=\"1\"\n\"b\"=\"2\"\n"
                                   "[HKEY_LOCAL_MACHINE\\K]\n\"A\"=\"3\"\n\"b\"=-\n",
                                   tree));
-    const RegistryKeyNode* key = tree.localMachine.Child(QStringLiteral("K"));
-    ASSERT_EQ(key->Values().size(), 1u);
-    EXPECT_EQ(Text(key->Value(QStringLiteral("a"))), QStringLiteral("3"));
+    const RegistryKey key = Key(tree, HKEY_LOCAL_MACHINE, QStringLiteral("K"));
+    ASSERT_EQ(tree.ValueCount(key), 1);
+    EXPECT_EQ(Text(tree.Value(key, u"a")), QStringLiteral("3"));
 }
 
 TEST(RegistryFile, RefusesTextWithoutTheHeader) {
@@ -107,7 +113,39 @@ TEST(RegistryFile, RefusesTextWithoutTheHeader) {
     EXPECT_FALSE(ParseRegistryFile("[HKEY_LOCAL_MACHINE\\K]\n\"a\"=\"1\"\n", tree));
     EXPECT_FALSE(ParseRegistryFile(QByteArray(), tree));
     EXPECT_FALSE(ParseRegistryFile(QByteArray("\xFF\xFE", 2), tree));
-    EXPECT_EQ(tree.localMachine.Child(QStringLiteral("K")), nullptr);
+    EXPECT_EQ(tree.Child(tree.Root(HKEY_LOCAL_MACHINE), u"K"), kNoRegistryKey);
+}
+
+// A handheld's key names have at most 255 characters, and keys lie at most 32 levels deep.
+TEST(RegistryFile, KeysBeyondTheHandheldsLimitsAreRefused) {
+    const auto deep = [](int levels, int nameChars = 1) {
+        QString path = QStringLiteral("HKEY_LOCAL_MACHINE");
+        for (int i = 0; i < levels; ++i)
+            path += u'\\' + QString(nameChars, QChar(u'a' + i % 26));
+        return path;
+    };
+    const struct {
+        QString path;
+        bool kept;
+    } cases[] = {
+        {deep(32, 255), true},
+        {deep(33), false},
+        {deep(2, 256), false},
+        {deep(400000), false}, // was a stack overflow when the tree was freed
+    };
+    for (const auto& c : cases) {
+        RegistryTree tree;
+        qsizetype refused = -1;
+        ASSERT_TRUE(ParseRegistryFile(
+            (QStringLiteral("REGEDIT4\n[") + c.path + QStringLiteral("]\n\"v\"=\"x\"\n")).toUtf8(),
+            tree, &refused));
+        const RegistryKey key = Key(tree, HKEY_LOCAL_MACHINE, c.path.section(u'\\', 1));
+        EXPECT_EQ(key != kNoRegistryKey, c.kept) << c.path.size();
+        EXPECT_EQ(refused, c.kept ? 0 : 1);
+        EXPECT_EQ(tree.KeyCount(), c.kept ? 4u + 32u : 4u) << "a refused key leaves no trace";
+        EXPECT_EQ(Text(tree.Value(key, u"v")),
+                  c.kept ? QStringLiteral("x") : QStringLiteral("<none>"));
+    }
 }
 
 } // namespace

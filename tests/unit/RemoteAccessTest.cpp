@@ -75,6 +75,26 @@ TEST(RemoteAccess, EnumValueNameRetriesWhileTheHandheldAsksForMoreRoom) {
     EXPECT_FALSE(key.EnumValueName(0, name));
 }
 
+// What the handheld reports is capped before anything is allocated from it: a value over
+// 64 KiB is skipped like a missing one, and a longest name beyond any registry's is not believed.
+TEST(RemoteAccess, SizesTheHandheldReportsAreCapped) {
+    FakeDevice device;
+    device.SetString(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("fits"),
+                     QString(32767, u'a')); // 64 KiB with its terminator
+    device.SetString(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QStringLiteral("too large"),
+                     QString(32768, u'a'));
+    CRemoteRegKey key(&device, HKEY_LOCAL_MACHINE, "K");
+    EXPECT_EQ(key.QueryString("fits", "-"), std::string(32767, 'a'));
+    EXPECT_EQ(key.QueryString("too large", "-"), "-");
+    device.reportedValueBytes = 0xFFFFFFF0u; // 2 * size + 2 wraps in 32 bits
+    EXPECT_EQ(key.QueryString("fits", "-"), "-");
+
+    device.reportedMaxNameChars = 0xFFFFFFF0u;
+    std::string name;
+    EXPECT_TRUE(key.EnumValueName(1, name));
+    EXPECT_EQ(name, "too large");
+}
+
 TEST(RemoteAccess, EnumValueNameWithoutKeyInfoAssumesLongNames) {
     FakeDevice device;
     device.SetString(HKEY_LOCAL_MACHINE, QStringLiteral("K"), QString(200, u'n'),

@@ -3,13 +3,17 @@
 #include "TestText.h"
 
 #include "device/DeviceFile.h"
+#include "device/HighscoreCollection.h"
+#include "device/IslandFiles.h"
 #include "device/RemoteRegKey.h"
 #include "device/SimulatedDevice.h"
 #include "scores/HighscoreSource.h"
+#include "scores/IslandsSource.h"
 
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace rapi;
@@ -89,6 +93,12 @@ TEST(SimulatedDevice, PathsNeverLeaveTheFilesFolder) {
     EXPECT_TRUE(QFile::exists(image.Root() + QStringLiteral("/secret.dat")));
     EXPECT_EQ(ReadDeviceFile(&device, source, "\\alias.dat"), READ_OK)
         << "a link that stays inside the image is followed";
+    EXPECT_EQ(Listing(device, "\\*.*", FAF_NAME | FAF_ATTRIBUTES), "alias.dat/32 inside.dat/32 ");
+    CHighscoreCollection collection(25);
+    collection.SetDevice(&device);
+    CIslandsSource islands(&collection, kHighscoreSalt, "islands", 25);
+    EXPECT_EQ(LoadIslandFolder(islands, "\\"), READ_OK) << "links that lead out are not there";
+    EXPECT_EQ(islands.islands.size(), 2u);
 
     DWORD count = 0;
     CE_FIND_DATA* found = nullptr;
@@ -127,6 +137,54 @@ TEST(SimulatedDevice, HugeFilesAreRefusedWithoutReadingThem) {
     CHighscoreSource source(nullptr, kHighscoreSalt, "big", 25);
     EXPECT_EQ(ReadDeviceFile(&device, source, "\\big.sco"), READ_SHORT);
     EXPECT_TRUE(source.data.Empty());
+}
+
+// Only regular files are opened: a FIFO would block the reading for ever. What cannot be used
+// of registry.reg and device.ini is told as the scan's notice.
+TEST(SimulatedDevice, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
+    const QString tooDeep =
+        QStringLiteral("[HKEY_LOCAL_MACHINE") + QStringLiteral("\\a").repeated(33) + u']';
+    enum Kind { Fifo, Huge, Text };
+    const struct {
+        const char* file; // in the image folder
+        Kind kind;
+        QString text;
+        const char* notice;
+    } cases[] = {
+        {"registry.reg", Fifo, {}, "registry.reg is not a regular file; the handheld's registry"},
+        {"device.ini", Fifo, {}, "device.ini is not a regular file; its settings were not used"},
+        {"files/Storage/fifo.dat", Fifo, {}, ""},
+        {"registry.reg", Huge, {}, "registry.reg is larger than 32 MB"},
+        {"registry.reg", Text, QStringLiteral("[HKLM\\K]\n"), "is not a registry editor export"},
+        {"registry.reg", Text, QStringLiteral("REGEDIT4\n") + tooDeep, "1 key(s) more than 32"},
+    };
+    for (const auto& c : cases) {
+        TestImage image;
+        image.AddFile(QStringLiteral("\\Storage\\game.dat"), "x");
+        const QString path = image.Root() + u'/' + QLatin1String(c.file);
+        QFile file(path);
+        if (c.kind == Fifo) {
+            QFile::remove(path);
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.text.toUtf8());
+            ASSERT_TRUE(c.kind != Huge || file.resize(33 << 20)); // sparse: costs no disk
+            file.close();
+        }
+        CSimulatedDevice device(image.Root());
+        ASSERT_TRUE(device.StartSession(0)) << c.file;
+        const std::string notice = device.SessionNotice();
+        EXPECT_NE(notice.find(c.notice), std::string::npos) << notice;
+        EXPECT_EQ(notice.empty(), *c.notice == 0) << notice;
+        EXPECT_EQ(Listing(device, "\\Storage\\*.*", FAF_NAME), "game.dat/32 ");
+        CHighscoreSource source(nullptr, kHighscoreSalt, "x", 25);
+        EXPECT_EQ(ReadDeviceFile(&device, source, "\\Storage\\fifo.dat"), READ_OPEN_FAILED);
+        CHighscoreCollection collection(25);
+        collection.SetDevice(&device);
+        collection.ScanDevice();
+        EXPECT_EQ(collection.scanMessage, notice) << "the device's notice is the scan's";
+    }
 }
 
 TEST(SimulatedDevice, UnreadableFilesFailToOpen) {
