@@ -1,0 +1,35 @@
+#pragma once
+
+#include "server/ConnectionGuard.h"
+#include "server/ServerConfig.h"
+
+#include <QObject>
+#include <memory>
+
+class Database;
+class HttpFront;
+class Site;
+
+// One answering thread's objects; lives in that thread.
+class ServerWorker : public QObject {
+    Q_OBJECT
+public:
+    ServerWorker(const ServerConfig& config, const ConnectionLimits& limits);
+    ~ServerWorker() override;
+
+    // Opens the database connection and accepts on the listening socket (which it now owns).
+    Q_INVOKABLE bool Start(qintptr listeningSocket, QString* error);
+    Q_INVOKABLE void Drain();
+
+Q_SIGNALS:
+    void drained();
+
+private:
+    void Finish();
+
+    const ServerConfig& config;
+    const ConnectionLimits& limits;
+    std::unique_ptr<Database> database;
+    std::unique_ptr<Site> site;
+    std::unique_ptr<HttpFront> front;
+};
