@@ -23,16 +23,17 @@ bool IsWriteStatement(const char* sql) {
 }
 
 DbStatus Classify(DatabaseUrl::Kind kind, const QSqlError& error, bool write) {
-    if (error.type() == QSqlError::ConnectionError)
-        return DbStatus::Unavailable;
     const QString code = error.nativeErrorCode();
     if (kind == DatabaseUrl::Kind::Sqlite) {
+        // Qt's SQLite driver reports failed steps as connection errors; the code tells.
         const int primary = code.toInt() & 0xFF;
         if (primary == 5 || primary == 6) // SQLITE_BUSY, SQLITE_LOCKED
             return DbStatus::Busy;
-        if (primary == 14) // SQLITE_CANTOPEN
+        if (primary == 14 || primary == 26) // SQLITE_CANTOPEN, SQLITE_NOTADB
             return DbStatus::Unavailable;
     } else {
+        if (error.type() == QSqlError::ConnectionError)
+            return DbStatus::Unavailable;
         // SQLSTATE: connection problems, conflicts between writers, a server going down.
         static const QStringList busy = {QStringLiteral("40001"), QStringLiteral("40P01"),
                                          QStringLiteral("55P03"), QStringLiteral("57P03"),
@@ -208,8 +209,12 @@ QSqlQuery* Database::Run(const char* sql, const QVariantList& values) {
     }
     QSqlQuery& query = found->second;
     query.finish();
-    for (qsizetype i = 0; i < values.size(); ++i)
-        query.bindValue(int(i), values[i]);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        // Texts are never NULL here: an empty QString may be a null one.
+        const QVariant& value = values[i];
+        const bool nullText = value.typeId() == QMetaType::QString && value.toString().isNull();
+        query.bindValue(int(i), nullText ? QVariant(QStringLiteral("")) : value);
+    }
     if (!query.exec()) {
         Fail(query.lastError(), sql);
         return nullptr;
@@ -239,22 +244,24 @@ DbStatus Database::Transact(Durability durability, const std::function<bool()>& 
     const bool full = durability == Durability::Full;
     if (sqlite && full && !Execute(QStringLiteral("PRAGMA synchronous=FULL")))
         return lastStatus;
+    // SQLite takes prepared transaction statements; PostgreSQL does not prepare them.
+    const bool begun = sqlite ? Run("BEGIN IMMEDIATE") != nullptr
+                              : Execute(QStringLiteral("BEGIN")) &&
+                                    (!full || Execute(QStringLiteral(
+                                                  "SET LOCAL synchronous_commit TO on")));
     DbStatus status = DbStatus::Ok;
-    if (!Execute(sqlite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN")) ||
-        (!sqlite && full && !Execute(QStringLiteral("SET LOCAL synchronous_commit TO on")))) {
+    if (!begun)
         status = lastStatus;
-    } else if (!work()) {
+    else if (!work())
         status = lastStatus == DbStatus::Ok ? DbStatus::Declined : lastStatus;
-    } else if (!Execute(QStringLiteral("COMMIT"))) {
+    else if (!(sqlite ? Run("COMMIT") != nullptr : Execute(QStringLiteral("COMMIT"))))
         status = lastStatus;
-    }
     if (status != DbStatus::Ok) {
-        const DbStatus failure = status;
         for (auto& entry : prepared)
             entry.second.finish();
-        if (db.isOpen())
+        if (begun && db.isOpen())
             Execute(QStringLiteral("ROLLBACK"));
-        lastStatus = failure;
+        lastStatus = status;
     }
     if (sqlite && full && db.isOpen())
         Execute(QStringLiteral("PRAGMA synchronous=NORMAL"));

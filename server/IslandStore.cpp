@@ -32,9 +32,7 @@ DbStatus IslandStore::Register(const QString& email, const QByteArray& passwordH
         QSqlQuery* query = database.Run(
             "UPDATE players SET password_hash = ?, display_name = ? "
             "WHERE id = ? AND password_hash IS NULL",
-            {QString::fromLatin1(passwordHash),
-             displayName.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : displayName,
-             *player});
+            {QString::fromLatin1(passwordHash), displayName, *player});
         return query && query->numRowsAffected() == 1;
     });
 }

@@ -3,7 +3,29 @@
 #include "server/Database.h"
 #include "server/Players.h"
 
+#include <QByteArray>
+#include <algorithm>
+
 namespace {
+
+constexpr std::size_t kRowsPerInsert = 25;
+
+// "INSERT INTO entries ... VALUES (...), (...)" for 1 to kRowsPerInsert rows, kept for the
+// life of the process: prepared statements are keyed by their text's address.
+const char* InsertEntries(std::size_t rows) {
+    static const std::vector<QByteArray> texts = [] {
+        std::vector<QByteArray> out(kRowsPerInsert + 1);
+        QByteArray values;
+        for (std::size_t n = 1; n <= kRowsPerInsert; ++n) {
+            values += n == 1 ? "(?, ?, ?, ?, ?, ?, ?)" : ", (?, ?, ?, ?, ?, ?, ?)";
+            out[n] = "INSERT INTO entries (board_id, player_id, entry_key, name, score, extra, "
+                     "submitted) VALUES " +
+                     values + " ON CONFLICT (board_id, entry_key) DO NOTHING";
+        }
+        return out;
+    }();
+    return texts[rows].constData();
+}
 
 QString BoardKey(qint32 game, qint32 format, const QString& title) {
     const QString numbers = QStringLiteral("%1|%2").arg(game).arg(format);
@@ -35,14 +57,19 @@ DbStatus Leaderboards::Store(const TableSubmission& submission) {
             player = *id;
         }
         const QString submitter = submission.email.toLower();
-        for (const SubmittedRecord& record : submission.records) {
-            const QString key = QString::fromLatin1(
-                TextKey({submitter, record.name, QString::number(record.score), record.extra}));
-            if (!database.Run("INSERT INTO entries (board_id, player_id, entry_key, name, score, "
-                              "extra, submitted) VALUES (?, ?, ?, ?, ?, ?, ?) "
-                              "ON CONFLICT (board_id, entry_key) DO NOTHING",
-                              {*board, player, key, record.name, record.score, record.extra,
-                               submission.when}))
+        const auto& records = submission.records;
+        for (std::size_t first = 0; first < records.size(); first += kRowsPerInsert) {
+            const std::size_t rows = std::min(kRowsPerInsert, records.size() - first);
+            QVariantList values;
+            values.reserve(qsizetype(rows * 7));
+            for (std::size_t i = first; i < first + rows; ++i) {
+                const SubmittedRecord& record = records[i];
+                const QString key = QString::fromLatin1(TextKey(
+                    {submitter, record.name, QString::number(record.score), record.extra}));
+                values << *board << player << key << record.name << record.score << record.extra
+                       << submission.when;
+            }
+            if (!database.Run(InsertEntries(rows), values))
                 return false;
         }
         return true;
