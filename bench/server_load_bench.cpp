@@ -124,8 +124,8 @@ struct Client {
 
     void OnReady(short events, bool measuring) {
         if (Sending() && (events & POLLOUT)) {
-            const ssize_t n = ::send(fd, Request().data() + sent, Request().size() - sent,
-                                     MSG_NOSIGNAL);
+            const ssize_t n =
+                ::send(fd, Request().data() + sent, Request().size() - sent, MSG_NOSIGNAL);
             if (n < 0 && errno != EAGAIN)
                 return Finish(false, measuring);
             sent += n > 0 ? std::size_t(n) : 0;

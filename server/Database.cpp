@@ -245,10 +245,10 @@ DbStatus Database::Transact(Durability durability, const std::function<bool()>& 
     if (sqlite && full && !Execute(QStringLiteral("PRAGMA synchronous=FULL")))
         return lastStatus;
     // SQLite takes prepared transaction statements; PostgreSQL does not prepare them.
-    const bool begun = sqlite ? Run("BEGIN IMMEDIATE") != nullptr
-                              : Execute(QStringLiteral("BEGIN")) &&
-                                    (!full || Execute(QStringLiteral(
-                                                  "SET LOCAL synchronous_commit TO on")));
+    const bool begun =
+        sqlite ? Run("BEGIN IMMEDIATE") != nullptr
+               : Execute(QStringLiteral("BEGIN")) &&
+                     (!full || Execute(QStringLiteral("SET LOCAL synchronous_commit TO on")));
     DbStatus status = DbStatus::Ok;
     if (!begun)
         status = lastStatus;

@@ -29,10 +29,9 @@ DbStatus IslandStore::Register(const QString& email, const QByteArray& passwordH
         if (!player)
             return false;
         // A player known from table uploads claims the address; a registered one keeps it.
-        QSqlQuery* query = database.Run(
-            "UPDATE players SET password_hash = ?, display_name = ? "
-            "WHERE id = ? AND password_hash IS NULL",
-            {QString::fromLatin1(passwordHash), displayName, *player});
+        QSqlQuery* query = database.Run("UPDATE players SET password_hash = ?, display_name = ? "
+                                        "WHERE id = ? AND password_hash IS NULL",
+                                        {QString::fromLatin1(passwordHash), displayName, *player});
         return query && query->numRowsAffected() == 1;
     });
 }

@@ -64,8 +64,8 @@ DbStatus Leaderboards::Store(const TableSubmission& submission) {
             values.reserve(qsizetype(rows * 7));
             for (std::size_t i = first; i < first + rows; ++i) {
                 const SubmittedRecord& record = records[i];
-                const QString key = QString::fromLatin1(TextKey(
-                    {submitter, record.name, QString::number(record.score), record.extra}));
+                const QString key = QString::fromLatin1(
+                    TextKey({submitter, record.name, QString::number(record.score), record.extra}));
                 values << *board << player << key << record.name << record.score << record.extra
                        << submission.when;
             }

@@ -13,12 +13,12 @@ ServerProcess::ServerProcess(const QString& serverPath, const QString& database,
     // The first line of standard output names the port.
     QByteArray out;
     const QDeadlineTimer deadline(60000);
-    while (!out.contains('\n') && !deadline.hasExpired() &&
-           process.state() != QProcess::NotRunning)
+    while (!out.contains('\n') && !deadline.hasExpired() && process.state() != QProcess::NotRunning)
         if (process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
             out += process.readAllStandardOutput();
     const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/")).match(QString::fromUtf8(out));
+        QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"))
+            .match(QString::fromUtf8(out));
     if (match.hasMatch())
         port = quint16(match.captured(1).toUInt());
 }

@@ -76,7 +76,8 @@ TempPostgres::TempPostgres(bool durable) {
               QStringLiteral("--auth=trust"), QStringLiteral("--encoding=UTF8"),
               QStringLiteral("--locale=C"), QStringLiteral("--no-sync")}))
         return;
-    QString options = QStringLiteral("-k %1 -c listen_addresses='' -c max_connections=200").arg(folder);
+    QString options =
+        QStringLiteral("-k %1 -c listen_addresses='' -c max_connections=200").arg(folder);
     if (!durable)
         options += QStringLiteral(" -c fsync=off -c synchronous_commit=off");
     started = Run(QStringLiteral("pg_ctl"),
@@ -86,9 +87,9 @@ TempPostgres::TempPostgres(bool durable) {
 
 TempPostgres::~TempPostgres() {
     if (started)
-        Run(QStringLiteral("pg_ctl"), {QStringLiteral("-D"), folder + QStringLiteral("/data"),
-                                       QStringLiteral("-m"), QStringLiteral("immediate"),
-                                       QStringLiteral("-w"), QStringLiteral("stop")});
+        Run(QStringLiteral("pg_ctl"),
+            {QStringLiteral("-D"), folder + QStringLiteral("/data"), QStringLiteral("-m"),
+             QStringLiteral("immediate"), QStringLiteral("-w"), QStringLiteral("stop")});
     if (!folder.isEmpty())
         QDir(folder).removeRecursively();
 }

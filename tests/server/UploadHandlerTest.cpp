@@ -1,11 +1,11 @@
 // The upload handler's decisions, table by table, on a real SQLite database.
+#include "server/UploadHandler.h"
 #include "UploadBodies.h"
 #include "server/Database.h"
 #include "server/IslandStore.h"
 #include "server/Leaderboards.h"
 #include "server/Passwords.h"
 #include "server/Schema.h"
-#include "server/UploadHandler.h"
 
 #include <QDateTime>
 #include <QSqlDatabase>
@@ -48,8 +48,8 @@ protected:
     UploadPolicy policy;
 };
 
-const std::string kTrivia =
-    TableText(9, "Trivia Blitz", {{"Tobias", 1020, "Round: 11"}, {"Mira", 870, ""}, {"Jonas", 400, ""}});
+const std::string kTrivia = TableText(
+    9, "Trivia Blitz", {{"Tobias", 1020, "Round: 11"}, {"Mira", 870, ""}, {"Jonas", 400, ""}});
 
 TEST_F(UploadHandlerTest, TableReplies) {
     std::string tampered = kTrivia;
@@ -87,7 +87,8 @@ TEST_F(UploadHandlerTest, TableReplies) {
 
 TEST_F(UploadHandlerTest, ChosenIndicesMeanWhatTheyMeantToTheProgram) {
     // The program sorts, highest score first, before the player chooses.
-    EXPECT_EQ(Table(TableData(TableText(9, "Sorted", {{"Low", 5, ""}, {"High", 50, "x"}}), "0", "")), 0);
+    EXPECT_EQ(
+        Table(TableData(TableText(9, "Sorted", {{"Low", 5, ""}, {"High", 50, "x"}}), "0", "")), 0);
     const auto entries = Entries(9, "Sorted");
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "High");
@@ -155,7 +156,9 @@ TEST_F(UploadHandlerTest, AnIslandIdReusedAfterItsIslandWasCompletedGets12) {
         {"the current island grew", {current2}, 0},
         {"it is completed; a new island began", {current2, next}, 0},
         {"a new island reuses the completed island's id", {reuse, next}, 12},
-        {"two different files with one id", {Island("A", "dup-1", "a"), Island("B", "dup-1", "b")}, 12},
+        {"two different files with one id",
+         {Island("A", "dup-1", "a"), Island("B", "dup-1", "b")},
+         12},
     };
     for (const auto& step : steps)
         EXPECT_EQ(Islands(IslandsData(kAccount, step.files)), step.reply) << step.what;
