@@ -18,6 +18,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -146,6 +147,25 @@ struct Client {
     }
 };
 
+// CPU seconds the process has used so far, all its threads together.
+double CpuSeconds(qint64 pid) {
+    std::FILE* file = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+    if (!file)
+        return 0;
+    char buffer[1024] = {};
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer - 1, file);
+    std::fclose(file);
+    // Fields 14 and 15, user and system time, follow the parenthesised command name.
+    const char* after = std::strrchr(buffer, ')');
+    unsigned long user = 0;
+    unsigned long system = 0;
+    if (n == 0 || !after ||
+        std::sscanf(after + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user,
+                    &system) != 2)
+        return 0;
+    return double(user + system) / double(::sysconf(_SC_CLK_TCK));
+}
+
 double Percentile(std::vector<double> values, double p) {
     if (values.empty())
         return 0;
@@ -173,7 +193,10 @@ void Measure(const char* label, const QString& database, int clients, int second
     const auto warm = Clock::now() + std::chrono::seconds(1);
     const auto end = warm + std::chrono::seconds(seconds);
     std::vector<pollfd> polls(all.size());
+    double cpuAtStart = -1;
     for (auto now = Clock::now(); now < end; now = Clock::now()) {
+        if (cpuAtStart < 0 && now >= warm)
+            cpuAtStart = CpuSeconds(server.Pid());
         for (std::size_t c = 0; c < all.size(); ++c)
             polls[c] = {all[c].fd, short(all[c].Sending() ? POLLOUT : POLLIN), 0};
         if (::poll(polls.data(), polls.size(), 100) <= 0)
@@ -184,6 +207,7 @@ void Measure(const char* label, const QString& database, int clients, int second
                 all[c].OnReady(polls[c].revents, measuring);
     }
     const double elapsed = double(seconds);
+    const double serverCpu = CpuSeconds(server.Pid()) - cpuAtStart;
 
     std::vector<double> latencies;
     long failures = 0;
@@ -193,6 +217,7 @@ void Measure(const char* label, const QString& database, int clients, int second
         failures += all[c].result.failures;
     }
     const ClientResult& http10 = all.back().result;
+    const double uploads = double(latencies.size() + http10.latenciesMs.size());
     std::printf("%-10s %d keep-alive clients: %6.0f uploads/s  p50 %6.2f ms  p99 %6.2f ms  "
                 "failures %ld\n",
                 label, clients, double(latencies.size()) / elapsed, Percentile(latencies, 0.5),
@@ -202,6 +227,8 @@ void Measure(const char* label, const QString& database, int clients, int second
                 label, double(http10.latenciesMs.size()) / elapsed,
                 Percentile(http10.latenciesMs, 0.5), Percentile(http10.latenciesMs, 0.99),
                 http10.failures);
+    std::printf("%-10s server CPU time per upload: %.0f us\n", label,
+                uploads > 0 ? serverCpu / uploads * 1e6 : 0.0);
     std::fflush(stdout);
     for (Client& client : all)
         if (client.fd >= 0)

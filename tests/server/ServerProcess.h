@@ -15,6 +15,7 @@ public:
     ~ServerProcess();
 
     quint16 Port() const { return port; }
+    qint64 Pid() const { return process.processId(); }
     QString Url(const QString& path) const;
     // What the server wrote to its standard error so far.
     QString Log();
