@@ -1,5 +1,7 @@
 #include "server/Database.h"
 
+#include "server/Checkpointer.h"
+
 #include <QMutex>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -169,6 +171,8 @@ bool Database::Configure(QString& error) {
         url.kind == DatabaseUrl::Kind::Sqlite
             ? QStringList{QStringLiteral("PRAGMA journal_mode=WAL"),
                           QStringLiteral("PRAGMA synchronous=NORMAL"),
+                          QStringLiteral("PRAGMA wal_autocheckpoint=%1")
+                              .arg(kWriterCheckpointPages),
                           QStringLiteral("PRAGMA foreign_keys=ON")}
             : QStringList{QStringLiteral("SET synchronous_commit TO off"),
                           QStringLiteral("SET client_min_messages TO warning")};

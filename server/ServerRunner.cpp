@@ -1,5 +1,6 @@
 #include "server/ServerRunner.h"
 
+#include "server/Checkpointer.h"
 #include "server/Database.h"
 #include "server/Schema.h"
 #include "server/ServerWorker.h"
@@ -22,6 +23,10 @@ ServerRunner::~ServerRunner() {
         thread->quit();
         thread->wait();
     }
+    if (checkpoints) {
+        checkpoints->quit();
+        checkpoints->wait();
+    }
 }
 
 bool ServerRunner::Start(QString& error) {
@@ -29,6 +34,14 @@ bool ServerRunner::Start(QString& error) {
         const std::unique_ptr<Database> database = Database::Open(config.database, error);
         if (!database || !MigrateSchema(*database, error))
             return false;
+    }
+    if (config.database.kind == DatabaseUrl::Kind::Sqlite) {
+        checkpoints = new QThread(this);
+        auto* checkpointer = new Checkpointer(config.database);
+        checkpointer->moveToThread(checkpoints);
+        connect(checkpoints, &QThread::finished, checkpointer, &QObject::deleteLater);
+        checkpoints->start();
+        QMetaObject::invokeMethod(checkpointer, "Start", Qt::QueuedConnection);
     }
     if (!listener.listen(config.address, config.port)) {
         error = listener.errorString();

@@ -38,6 +38,7 @@ private:
     QTcpServer listener;
     std::vector<QThread*> threads;
     std::vector<ServerWorker*> workers;
+    QThread* checkpoints = nullptr;
     int running = 0;
     quint16 port = 0;
 };
