@@ -121,7 +121,12 @@ std::unique_ptr<Database> Database::Open(const DatabaseUrl& url, QString& error)
         database->db.setUserName(url.user);
         database->db.setPassword(url.password);
         database->db.setDatabaseName(url.name);
-        database->db.setConnectOptions(url.options);
+        // A database that cannot be reached must not hold requests for long.
+        QString options = url.options;
+        if (!options.contains(QLatin1String("connect_timeout")))
+            options += (options.isEmpty() ? QString() : QStringLiteral(";")) +
+                       QStringLiteral("connect_timeout=5");
+        database->db.setConnectOptions(options);
     }
     if (!database->db.open()) {
         error = database->db.lastError().text();
@@ -197,7 +202,9 @@ void Database::Fail(const QSqlError& error, const char* sql) {
 }
 
 QSqlQuery* Database::Run(const char* sql, const QVariantList& values) {
-    if (!db.isOpen()) {
+    // A connection lost inside a transaction stays lost: its statements must not go on
+    // outside of it.
+    if (!(inTransaction ? db.isOpen() : EnsureOpen())) {
         lastStatus = DbStatus::Unavailable;
         return nullptr;
     }
@@ -248,6 +255,7 @@ DbStatus Database::Transact(Durability durability, const std::function<bool()>& 
     const bool full = durability == Durability::Full;
     if (sqlite && full && !Execute(QStringLiteral("PRAGMA synchronous=FULL")))
         return lastStatus;
+    inTransaction = true;
     // SQLite takes prepared transaction statements; PostgreSQL does not prepare them.
     const bool begun =
         sqlite ? Run("BEGIN IMMEDIATE") != nullptr
@@ -267,6 +275,7 @@ DbStatus Database::Transact(Durability durability, const std::function<bool()>& 
             Execute(QStringLiteral("ROLLBACK"));
         lastStatus = status;
     }
+    inTransaction = false;
     if (sqlite && full && db.isOpen())
         Execute(QStringLiteral("PRAGMA synchronous=NORMAL"));
     return status;

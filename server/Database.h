@@ -90,4 +90,5 @@ private:
     QSqlDatabase db;
     std::unordered_map<const char*, QSqlQuery> prepared;
     DbStatus lastStatus = DbStatus::Ok;
+    bool inTransaction = false;
 };

@@ -5,8 +5,10 @@
 #include "HttpCalls.h"
 #include "ServerProcess.h"
 #include "UploadBodies.h"
+#include "server/Pages.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QTcpSocket>
@@ -126,7 +128,11 @@ TEST_F(Transport, RefusedRequestsCloseTheConnectionAndStoreNothing) {
 }
 
 TEST_F(Transport, AClientThatStopsSendingIsCutOff) {
-    Start({"--request-timeout", "1"});
+    QFile config(folder.filePath("server.conf"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write("request-timeout = 1\n");
+    config.close();
+    Start({"--config", config.fileName()});
     const QByteArray request = UploadRequest(Encoded(TableData(kTable, "0", "")));
     QTcpSocket socket;
     Connect(socket);
@@ -141,10 +147,20 @@ TEST_F(Transport, AStopSignalFinishesTheUploadInProgress) {
     Start();
     const QByteArray request =
         UploadRequest(Encoded(TableData(kTable, "0,1", "me@ludora.example")));
+    const QByteArray styleRequest = "GET /style.css HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
     QTcpSocket upload;
     Connect(upload);
-    upload.write(request.left(request.size() / 2));
-    ASSERT_TRUE(upload.waitForBytesWritten(kDeadlineMs));
+    // Half an upload behind a request of the style sheet: once the style sheet has come
+    // back, the server has read the half upload too.
+    upload.write(styleRequest + request.left(request.size() / 2));
+    const qsizetype styleSize = Pages::StyleSheet().size();
+    QByteArray answer;
+    for (QDeadlineTimer deadline(kDeadlineMs);
+         !answer.endsWith(Pages::StyleSheet()) && !deadline.hasExpired();) {
+        upload.waitForReadyRead(100);
+        answer += upload.readAll();
+    }
+    ASSERT_TRUE(answer.contains("Content-Length: " + QByteArray::number(styleSize)));
     QTcpSocket idle;
     Connect(idle);
 
@@ -160,6 +176,7 @@ TEST_F(Transport, AStopSignalFinishesTheUploadInProgress) {
     EXPECT_TRUE(ReadToClose(idle).closed) << "an idle connection closes at once";
     upload.write(request.mid(request.size() / 2));
     const Exchange exchange = ReadToClose(upload);
+    EXPECT_TRUE(exchange.closed);
     EXPECT_TRUE(exchange.answer.endsWith("Highscores(7hT2xK9m4Rd):0\n"))
         << exchange.answer.constData();
     EXPECT_TRUE(server->WaitForExit(kDeadlineMs));
