@@ -4,7 +4,7 @@
 // and reads each answer to the connection's end. Prints uploads per second and latency
 // percentiles, first on SQLite, then on a throwaway PostgreSQL cluster that syncs its commits.
 //
-//   server_load_bench [--clients N] [--seconds S] [--sqlite-only]
+//   server_load_bench [--clients N] [--seconds S] [--threads N] [--sqlite-only]
 #include "HighscoreWriters.h"
 #include "ServerProcess.h"
 #include "TempPostgres.h"
@@ -173,8 +173,9 @@ double Percentile(std::vector<double> values, double p) {
     return values[std::min(values.size() - 1, std::size_t(p * double(values.size())))];
 }
 
-void Measure(const char* label, const QString& database, int clients, int seconds) {
-    ServerProcess server(QStringLiteral(SCORVANE_SERVER_PATH), database);
+void Measure(const char* label, const QString& database, int clients, int seconds,
+             const QStringList& serverArguments) {
+    ServerProcess server(QStringLiteral(SCORVANE_SERVER_PATH), database, serverArguments);
     if (server.Port() == 0) {
         std::printf("%s: the server did not start: %s\n", label, qPrintable(server.Log()));
         return;
@@ -244,6 +245,7 @@ int main(int argc, char* argv[]) {
     int clients = 32;
     int seconds = 5;
     bool sqliteOnly = false;
+    QStringList serverArguments;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--clients") && i + 1 < args.size())
@@ -252,10 +254,12 @@ int main(int argc, char* argv[]) {
             seconds = qMax(1, args[++i].toInt());
         else if (args[i] == QLatin1String("--sqlite-only"))
             sqliteOnly = true;
+        else if (args[i] == QLatin1String("--threads") && i + 1 < args.size())
+            serverArguments << args[i] << args[i + 1], ++i;
     }
     QTemporaryDir folder;
     Measure("SQLite", QStringLiteral("sqlite:") + folder.filePath(QStringLiteral("bench.db")),
-            clients, seconds);
+            clients, seconds, serverArguments);
     if (sqliteOnly)
         return 0;
     TempPostgres postgres(true);
@@ -264,6 +268,6 @@ int main(int argc, char* argv[]) {
         std::printf("PostgreSQL: %s\n", qPrintable(postgres.Problem()));
         return 0;
     }
-    Measure("PostgreSQL", url, clients, seconds);
+    Measure("PostgreSQL", url, clients, seconds, serverArguments);
     return 0;
 }

@@ -1,7 +1,7 @@
 #include "server/Checkpointer.h"
 
 Checkpointer::Checkpointer(const DatabaseUrl& url) : url(url) {
-    timer.setInterval(1000);
+    timer.setInterval(200);
     connect(&timer, &QTimer::timeout, this, [this] {
         if (database)
             database->Execute(QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"));

@@ -3,7 +3,7 @@
 // SQLite with a write-ahead log copies the log back into the database file now and then (a
 // checkpoint), and syncs both files while doing so. Left to itself, SQLite does this inside
 // the commit that filled the log, which then waits for the disk while every other upload
-// waits for it. The checkpointer does it every second on a connection of its own, beside the
+// waits for it. The checkpointer does it five times a second on a connection of its own, beside the
 // writers; the writers' own checkpoints remain only as a safety net for a log that grows
 // past kWriterCheckpointPages.
 
@@ -22,10 +22,10 @@ public:
     ~Checkpointer() override;
 
     // Opens the connection and starts the timer, in the thread the object lives in.
-    Q_INVOKABLE void Start();
+    void Start();
 
 private:
     DatabaseUrl url;
     std::unique_ptr<Database> database;
-    QTimer timer;
+    QTimer timer{this}; // a child, so that it moves to the object's thread with it
 };

@@ -170,7 +170,8 @@ bool Database::Execute(const QString& sql) {
 
 bool Database::Configure(QString& error) {
     // SQLite: a write-ahead log, so that pages are read while an upload is written; commits
-    // reach the disk at checkpoints unless a transaction asks for more (see Transact).
+    // reach the disk at checkpoints unless a transaction asks for more (see Transact). Pages
+    // are read through a memory map, and a statement's own undo data stays in memory.
     // PostgreSQL: commits of table uploads do not wait for the disk either; island uploads do.
     const QStringList statements =
         url.kind == DatabaseUrl::Kind::Sqlite
@@ -178,6 +179,9 @@ bool Database::Configure(QString& error) {
                           QStringLiteral("PRAGMA synchronous=NORMAL"),
                           QStringLiteral("PRAGMA wal_autocheckpoint=%1")
                               .arg(kWriterCheckpointPages),
+                          QStringLiteral("PRAGMA temp_store=MEMORY"),
+                          QStringLiteral("PRAGMA mmap_size=1073741824"),
+                          QStringLiteral("PRAGMA cache_size=-16384"),
                           QStringLiteral("PRAGMA foreign_keys=ON")}
             : QStringList{QStringLiteral("SET synchronous_commit TO off"),
                           QStringLiteral("SET client_min_messages TO warning")};

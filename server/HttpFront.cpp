@@ -6,16 +6,23 @@
 #include <QHttpServerResponder>
 #include <QTcpSocket>
 
+#include <unistd.h>
+
 namespace {
 
-// A listening socket that puts a guard on each connection before QHttpServer sees it.
-class GuardedServer : public QTcpServer {
+// Hands QHttpServer the connections given to this thread, each with a guard. It holds a copy
+// of the listening socket, so that QHttpServer takes it for a listening server, but never
+// accepts on it: the server's one acceptor deals the connections out to the threads.
+class HandingServer : public QTcpServer {
 public:
-    GuardedServer(std::function<void(QTcpSocket*)> watch, QObject* parent)
+    HandingServer(std::function<void(QTcpSocket*)> watch, QObject* parent)
         : QTcpServer(parent), watch(std::move(watch)) {}
+
+    void Hand(QTcpSocket* socket) { addPendingConnection(socket); }
 
     QTcpSocket* nextPendingConnection() override {
         QTcpSocket* socket = QTcpServer::nextPendingConnection();
+        pauseAccepting(); // which taking a connection resumes
         if (socket)
             watch(socket);
         return socket;
@@ -30,15 +37,26 @@ private:
 HttpFront::HttpFront(Site& site, const ConnectionLimits& limits, QObject* parent)
     : QAbstractHttpServer(parent), site(site), limits(limits) {}
 
-bool HttpFront::Accept(qintptr listeningSocket) {
-    auto* server = new GuardedServer([this](QTcpSocket* socket) { Watch(socket); }, this);
-    if (!server->setSocketDescriptor(listeningSocket)) {
+bool HttpFront::Start(qintptr listeningCopy) {
+    auto* server = new HandingServer([this](QTcpSocket* socket) { Watch(socket); }, this);
+    if (!server->setSocketDescriptor(listeningCopy)) {
         delete server;
         return false;
     }
+    server->pauseAccepting();
     listener = server;
     bind(server);
     return true;
+}
+
+void HttpFront::Adopt(qintptr connection) {
+    auto* socket = new QTcpSocket(listener);
+    if (!listener || !socket->setSocketDescriptor(connection)) {
+        delete socket;
+        ::close(int(connection));
+        return;
+    }
+    static_cast<HandingServer*>(listener.data())->Hand(socket);
 }
 
 void HttpFront::Watch(QTcpSocket* socket) {

@@ -16,8 +16,11 @@ class HttpFront : public QAbstractHttpServer {
 public:
     HttpFront(Site& site, const ConnectionLimits& limits, QObject* parent = nullptr);
 
-    // Accepts connections on a socket that already listens; false when it cannot be used.
-    bool Accept(qintptr listeningSocket);
+    // Takes a copy of the server's listening socket (which it never accepts on); false when
+    // it cannot be used.
+    bool Start(qintptr listeningCopy);
+    // Serves a connection the server's acceptor handed to this thread.
+    void Adopt(qintptr connection);
     // Stops accepting. Idle connections close at once, busy ones after their answer; drained
     // follows when none is left.
     void Drain();

@@ -10,6 +10,22 @@
 
 #include <unistd.h>
 
+namespace {
+
+// Accepts connections and passes each one's descriptor on.
+class Acceptor : public QTcpServer {
+public:
+    explicit Acceptor(std::function<void(qintptr)> deal) : deal(std::move(deal)) {}
+
+protected:
+    void incomingConnection(qintptr connection) override { deal(connection); }
+
+private:
+    std::function<void(qintptr)> deal;
+};
+
+} // namespace
+
 ServerRunner::ServerRunner(const ServerConfig& config, QObject* parent)
     : QObject(parent), config(config) {
     limits.requestTimeoutMs = config.requestTimeoutMs;
@@ -41,17 +57,22 @@ bool ServerRunner::Start(QString& error) {
         checkpointer->moveToThread(checkpoints);
         connect(checkpoints, &QThread::finished, checkpointer, &QObject::deleteLater);
         checkpoints->start();
-        QMetaObject::invokeMethod(checkpointer, "Start", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(checkpointer, &Checkpointer::Start, Qt::QueuedConnection);
     }
-    if (!listener.listen(config.address, config.port)) {
-        error = listener.errorString();
+    listener = std::make_unique<Acceptor>([this](qintptr connection) {
+        ServerWorker* worker = workers[nextWorker++ % workers.size()];
+        QMetaObject::invokeMethod(
+            worker, [worker, connection] { worker->Adopt(connection); }, Qt::QueuedConnection);
+    });
+    if (!listener->listen(config.address, config.port)) {
+        error = listener->errorString();
         return false;
     }
-    // The threads accept on copies of the listening socket; this one only holds the port.
-    listener.pauseAccepting();
-    port = listener.serverPort();
+    // Connections wait in the backlog until every thread is ready.
+    listener->pauseAccepting();
+    port = listener->serverPort();
     for (int i = 0; i < config.threads; ++i) {
-        const qintptr socket = ::dup(int(listener.socketDescriptor()));
+        const qintptr socket = ::dup(int(listener->socketDescriptor()));
         if (socket < 0) {
             error = QStringLiteral("cannot share the listening socket");
             return false;
@@ -65,21 +86,21 @@ bool ServerRunner::Start(QString& error) {
         workers.push_back(worker);
         thread->start();
         bool ok = false;
-        QMetaObject::invokeMethod(worker, "Start", Qt::BlockingQueuedConnection,
-                                  Q_RETURN_ARG(bool, ok), Q_ARG(qintptr, socket),
-                                  Q_ARG(QString*, &error));
+        QMetaObject::invokeMethod(
+            worker, [&] { ok = worker->Start(socket, error); }, Qt::BlockingQueuedConnection);
         ++running;
         if (!ok)
             return false;
     }
+    listener->resumeAccepting();
     return true;
 }
 
 void ServerRunner::Stop() {
     // The port closes once every thread has closed its copy too.
-    listener.close();
+    listener->close();
     for (ServerWorker* worker : workers)
-        QMetaObject::invokeMethod(worker, "Drain", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(worker, &ServerWorker::Drain, Qt::QueuedConnection);
 }
 
 void ServerRunner::WorkerDrained() {

@@ -1,8 +1,8 @@
 #pragma once
 
 // Runs the server: migrates the database, listens, and answers on several threads, each with
-// its own database connection, all accepting from one listening socket. Stop finishes what
-// was accepted before it returns control.
+// its own database connection. The main thread accepts the connections and deals them out
+// to the threads in turn. Stop finishes what was accepted before it returns control.
 
 #include "server/ServerConfig.h"
 
@@ -35,10 +35,11 @@ private:
 
     ServerConfig config;
     ConnectionLimits limits;
-    QTcpServer listener;
+    std::unique_ptr<QTcpServer> listener;
     std::vector<QThread*> threads;
     std::vector<ServerWorker*> workers;
     QThread* checkpoints = nullptr;
     int running = 0;
+    std::size_t nextWorker = 0;
     quint16 port = 0;
 };

@@ -4,6 +4,8 @@
 #include "server/HttpFront.h"
 #include "server/Site.h"
 
+#include <unistd.h>
+
 ServerWorker::ServerWorker(const ServerConfig& config, const ConnectionLimits& limits)
     : config(config), limits(limits) {}
 
@@ -13,18 +15,25 @@ ServerWorker::~ServerWorker() {
     database.reset();
 }
 
-bool ServerWorker::Start(qintptr listeningSocket, QString* error) {
-    database = Database::Open(config.database, *error);
+bool ServerWorker::Start(qintptr listeningCopy, QString& error) {
+    database = Database::Open(config.database, error);
     if (!database)
         return false;
     site = std::make_unique<Site>(*database, config);
     front = std::make_unique<HttpFront>(*site, limits);
     connect(front.get(), &HttpFront::drained, this, &ServerWorker::Finish, Qt::QueuedConnection);
-    if (!front->Accept(listeningSocket)) {
-        *error = QStringLiteral("cannot accept connections");
+    if (!front->Start(listeningCopy)) {
+        error = QStringLiteral("cannot accept connections");
         return false;
     }
     return true;
+}
+
+void ServerWorker::Adopt(qintptr connection) {
+    if (front)
+        front->Adopt(connection);
+    else
+        ::close(int(connection));
 }
 
 void ServerWorker::Drain() {

@@ -17,9 +17,11 @@ public:
     ServerWorker(const ServerConfig& config, const ConnectionLimits& limits);
     ~ServerWorker() override;
 
-    // Opens the database connection and accepts on the listening socket (which it now owns).
-    Q_INVOKABLE bool Start(qintptr listeningSocket, QString* error);
-    Q_INVOKABLE void Drain();
+    // Opens the database connection; takes a copy of the listening socket (see HttpFront).
+    bool Start(qintptr listeningCopy, QString& error);
+    // Serves a connection the acceptor handed to this thread.
+    void Adopt(qintptr connection);
+    void Drain();
 
 Q_SIGNALS:
     void drained();
