@@ -1,6 +1,7 @@
 #include "server/ServerConfig.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QSettings>
 #include <QThread>
 
@@ -126,7 +127,7 @@ std::optional<ServerConfig> ReadServerConfig(const QStringList& arguments, int& 
     std::unique_ptr<QSettings> file;
     if (parser.isSet(config)) {
         file = std::make_unique<QSettings>(parser.value(config), QSettings::IniFormat);
-        if (file->status() != QSettings::NoError) {
+        if (!QFileInfo(parser.value(config)).isReadable() || file->status() != QSettings::NoError) {
             message = QStringLiteral("cannot read the configuration file ") + parser.value(config);
             return std::nullopt;
         }
