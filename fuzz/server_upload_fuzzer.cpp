@@ -34,8 +34,9 @@ struct Server {
     }
 
     qint64 Stored() {
-        return database->Value("SELECT (SELECT COUNT(*) FROM entries) + "
-                               "(SELECT COUNT(*) FROM island_files)")
+        return database
+            ->Value("SELECT (SELECT COUNT(*) FROM entries) + "
+                    "(SELECT COUNT(*) FROM island_files)")
             ->toLongLong();
     }
 
@@ -57,8 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QByteArray body = QByteArray::fromStdString((data[0] & 2) ? rest : EncodeBody(rest));
     UploadHandler handler(*server.database, server.policy);
     const qint64 before = server.Stored();
-    const int reply = (data[0] & 1) ? handler.Islands(body, QStringLiteral("10.0.0.1"))
-                                    : handler.Table(body);
+    const int reply =
+        (data[0] & 1) ? handler.Islands(body, QStringLiteral("10.0.0.1")) : handler.Table(body);
     switch (reply) {
     case 0:
         break;
