@@ -17,7 +17,10 @@ int main(int argc, char* argv[]) {
     const std::optional<ServerConfig> config =
         ReadServerConfig(QCoreApplication::arguments(), exitCode, message);
     if (!config) {
-        std::fprintf(exitCode == 0 ? stdout : stderr, "%s\n", qPrintable(message));
+        if (exitCode == 0)
+            std::printf("%s\n", qPrintable(message));
+        else
+            std::fprintf(stderr, "scorvane-server: %s\n", qPrintable(message));
         return exitCode;
     }
     if (!InitPasswords()) {
