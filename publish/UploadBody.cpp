@@ -3,6 +3,8 @@
 #include "scores/HighscoreSource.h"
 #include "ui/Settings.h"
 
+#include <QByteArray>
+
 #include <cstdio>
 
 namespace {
@@ -94,9 +96,7 @@ bool BuildIslandsUploadBody(const std::string& email, const std::string& passwor
     Appender append(out);
     append.Text(kIslandsClientToken);
     append.Byte('\n');
-    char header[32];
-    std::snprintf(header, sizeof header, "%i|10|Zelk Skyholm", 1001);
-    append.Text(header);
+    append.Text(IslandsHeaderText());
     append.Byte('\n');
     append.Text(email);
     append.Byte(':');
@@ -117,6 +117,12 @@ bool BuildIslandsUploadBody(const std::string& email, const std::string& passwor
     append.U32(0);
     append.U32(kIslandsEndMark);
     return append.Finish();
+}
+
+std::string IslandsHeaderText() {
+    char header[32];
+    std::snprintf(header, sizeof header, "%i|10|Zelk Skyholm", 1001);
+    return header;
 }
 
 std::size_t EncodedLength(std::size_t n) {
@@ -161,4 +167,20 @@ std::string EncodeBody(std::string_view bytes) {
                bytes.size());
     text.pop_back();
     return text;
+}
+
+std::optional<std::string> DecodeBody(std::string_view text) {
+    // Standard Base64 with "_", "-" and "." in place of "+", "/" and "="; any other form of the
+    // same bytes (those three standard characters, missing pads, stray bits) encodes back to a
+    // different text and is refused.
+    QByteArray standard(text.data(), qsizetype(text.size()));
+    standard.replace('_', '+').replace('-', '/').replace('.', '=');
+    const auto decoded =
+        QByteArray::fromBase64Encoding(standard, QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded)
+        return std::nullopt;
+    std::string bytes = decoded.decoded.toStdString();
+    if (EncodeBody(bytes) != text)
+        return std::nullopt;
+    return bytes;
 }

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,3 +54,11 @@ void EncodeBody(char* out, std::size_t capacity, const std::uint8_t* in, std::si
 
 // The encoded text of the bytes, without the terminating zero.
 std::string EncodeBody(std::string_view bytes);
+
+// The bytes whose encoded text is exactly text; empty for any text EncodeBody cannot produce
+// (a character outside the alphabet, a length that is no multiple of four, a pad anywhere but
+// at the end, or unused bits that are not zero).
+std::optional<std::string> DecodeBody(std::string_view text);
+
+// The islands upload's second line, the header text: "1001|10|Zelk Skyholm".
+std::string IslandsHeaderText();

@@ -139,7 +139,16 @@ TEST(Encoding, RandomDataDecodesBack) {
             QByteArray::fromBase64Encoding(standard, QByteArray::AbortOnBase64DecodingErrors);
         ASSERT_TRUE(decoded) << text;
         ASSERT_EQ(decoded.decoded.toStdString(), bytes);
+        ASSERT_EQ(DecodeBody(text), bytes);
     }
+}
+
+TEST(Encoding, DecodingRefusesWhatTheEncoderNeverWrites) {
+    for (const char* text : {"YQ", "YQ.", "YQ...", "YR..", "YWJ.", "Y.Q.", "YQ..YWJj", "YW+j",
+                             "YW/j", "YQ==", "YW j", "YWJj\n", "*WJj"})
+        EXPECT_FALSE(DecodeBody(text)) << text;
+    EXPECT_EQ(DecodeBody(""), "");
+    EXPECT_EQ(DecodeBody("_-__"), "\xFB\xFF\xBE");
 }
 
 TEST(Encoding, NeverWritesPastTheCapacity) {

@@ -1,0 +1,62 @@
+#include "ServerProcess.h"
+
+#include <QDeadlineTimer>
+#include <QRegularExpression>
+
+#include <csignal>
+
+ServerProcess::ServerProcess(const QString& serverPath, const QString& database,
+                             const QStringList& arguments) {
+    process.start(serverPath, QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
+                                          QStringLiteral("--database"), database} +
+                                  arguments);
+    // The first line of standard output names the port.
+    QByteArray out;
+    const QDeadlineTimer deadline(60000);
+    while (!out.contains('\n') && !deadline.hasExpired() && process.state() != QProcess::NotRunning)
+        if (process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
+            out += process.readAllStandardOutput();
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"))
+            .match(QString::fromUtf8(out));
+    if (match.hasMatch())
+        port = quint16(match.captured(1).toUInt());
+}
+
+ServerProcess::~ServerProcess() {
+    if (process.state() != QProcess::NotRunning && Stop() < 0) {
+        process.kill();
+        process.waitForFinished(10000);
+    }
+}
+
+QString ServerProcess::Url(const QString& path) const {
+    return QStringLiteral("http://127.0.0.1:%1%2").arg(port).arg(path);
+}
+
+QString ServerProcess::Log() {
+    log += process.readAllStandardError();
+    return QString::fromUtf8(log);
+}
+
+void ServerProcess::SendStop() {
+    ::kill(pid_t(process.processId()), SIGTERM);
+}
+
+bool ServerProcess::WaitForExit(int ms) {
+    return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
+}
+
+int ServerProcess::ExitCode() const {
+    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
+}
+
+int ServerProcess::Stop() {
+    if (process.state() == QProcess::NotRunning)
+        return ExitCode();
+    SendStop();
+    WaitForExit(60000);
+    return ExitCode();
+}

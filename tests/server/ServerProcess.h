@@ -1,0 +1,33 @@
+#pragma once
+
+// Runs the built scorvane-server on a free loopback port for tests and benchmarks.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+class ServerProcess {
+public:
+    // Starts the server with the database URL and further arguments; Port() is 0 when it did
+    // not start (Log() tells why).
+    ServerProcess(const QString& serverPath, const QString& database,
+                  const QStringList& arguments = {});
+    ~ServerProcess();
+
+    quint16 Port() const { return port; }
+    qint64 Pid() const { return process.processId(); }
+    QString Url(const QString& path) const;
+    // What the server wrote to its standard error so far.
+    QString Log();
+
+    // SIGTERM; the exit code, or -1 when the server did not end normally within the deadline.
+    int Stop();
+    void SendStop();
+    bool WaitForExit(int ms);
+    int ExitCode() const;
+
+private:
+    QProcess process;
+    quint16 port = 0;
+    QByteArray log;
+};
