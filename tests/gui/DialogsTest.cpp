@@ -213,8 +213,12 @@ bool Shows(QWidget* widget, const QColor& colour, QRect area = QRect(0, 0, -1, -
     return false;
 }
 
-TEST(DarkColourScheme, DialogsLinksAndTheWelcomePictureFollowThePalette) {
+TEST(DarkColourScheme, DialogsLinksAndTheWelcomePictureFollowThePaletteAndFont) {
     const QPalette saved = QApplication::palette();
+    const QFont savedFont = QApplication::font();
+    QFont large = savedFont;
+    large.setPointSize(14); // the links once kept a smaller font of their own
+    QApplication::setFont(large);
     QPalette dark = saved;
     dark.setColor(QPalette::Window, QColor(0x20, 0x21, 0x24));
     dark.setColor(QPalette::WindowText, QColor(0xe8, 0xea, 0xed));
@@ -251,6 +255,7 @@ TEST(DarkColourScheme, DialogsLinksAndTheWelcomePictureFollowThePalette) {
         << "the picture's page";
     EXPECT_TRUE(Shows(view, dark.color(QPalette::Link), view->HotSpotRect()));
     QApplication::setPalette(saved);
+    QApplication::setFont(savedFont);
 }
 
 TEST(HyperLink, TakesTheSizeOfItsCaptionAndStaysInPlace) {

@@ -285,8 +285,8 @@ TEST_F(DownloadTest, F5StartsAndEscapeStopsADownloadThatKeepsTheOldTree) {
 
     CloseGate();
     PressKey(frame, Qt::Key_F5);
-    gate->WaitUntilEntered();
     ASSERT_TRUE(view->IsBusy());
+    gate->WaitUntilEntered();
     EXPECT_TRUE(frame->Actions().stop->isEnabled());
     PressKey(frame, Qt::Key_Escape);
     EXPECT_FALSE(frame->Actions().stop->isEnabled()) << "asked once";
