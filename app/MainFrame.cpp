@@ -223,7 +223,7 @@ QString CMainFrame::StatusText() const {
 }
 
 void CMainFrame::OnProgress(const QString& text) {
-    if (view->IsBusy())
+    if (view->IsBusy() && !view->IsStopping())
         messagePane->setText(text);
 }
 
@@ -262,6 +262,8 @@ void CMainFrame::UpdateCommands() {
     if (idle) {
         messagePane->setText(QString::fromLatin1(kIdlePrompt));
         busyBar->hide();
+    } else if (view->IsStopping()) {
+        messagePane->setText(QStringLiteral("Stopping..."));
     } else {
         busyBar->show(); // the worker tells what it does through the view's progress
     }

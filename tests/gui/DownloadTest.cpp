@@ -290,6 +290,7 @@ TEST_F(DownloadTest, F5StartsAndEscapeStopsADownloadThatKeepsTheOldTree) {
     EXPECT_TRUE(frame->Actions().stop->isEnabled());
     PressKey(frame, Qt::Key_Escape);
     EXPECT_FALSE(frame->Actions().stop->isEnabled()) << "asked once";
+    EXPECT_EQ(frame->StatusText(), "Stopping...");
     gate->Open();
     view->FinishWorkerForTest();
     EXPECT_EQ(MessageBox::TakeShownTexts(), std::vector<QString>{"The download was stopped."});
