@@ -16,10 +16,10 @@
 #include <vector>
 
 class CCheckTreeCtrl;
-class QAbstractButton;
 class CHighscoreSource;
 class CPublishRun;
 class CScorvaneApp;
+class QAbstractButton;
 class QTreeWidgetItem;
 
 // The hot spot of the welcome picture, relative to its top-left corner: the link text that
