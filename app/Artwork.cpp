@@ -1,10 +1,18 @@
 #include "app/Artwork.h"
 
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
+#include <QSaveFile>
+#include <QStandardPaths>
 #include <QSvgRenderer>
 #include <array>
 
@@ -47,17 +55,30 @@ QFont BaseFont(bool bold) {
     return font;
 }
 
-} // namespace
-
-QPixmap RenderSvg(const QString& resource, QSize size, qreal dpr) {
-    return QPixmap::fromImage(RenderSvgImage(resource, size, dpr));
+// Where the welcome picture that this build of the program drew for these colours, this font
+// and this pixel ratio is kept.
+QString PictureCacheFile(qreal dpr, const QPalette& palette) {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    QCryptographicHash key(QCryptographicHash::Md5);
+    key.addData(program.filePath().toUtf8());
+    key.addData(QByteArray::number(program.lastModified().toMSecsSinceEpoch()));
+    key.addData(QByteArray::number(program.size()));
+    key.addData(QByteArray::number(dpr));
+    key.addData(QGuiApplication::font().key().toUtf8());
+    for (QPalette::ColorRole role :
+         {QPalette::Base, QPalette::Text, QPalette::PlaceholderText, QPalette::Link})
+        key.addData(palette.color(role).name(QColor::HexArgb).toLatin1());
+    return QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+           QStringLiteral("/welcome-") + QString::fromLatin1(key.result().toHex()) +
+           QStringLiteral(".png");
 }
 
-QPixmap WelcomePicture(qreal dpr) {
+QImage DrawWelcomePicture(qreal dpr, const QPalette& palette) {
     QImage image = RenderSvgImage(QStringLiteral(":/res/welcome.svg"), kWelcomePictureSize, dpr);
     QImage canvas(image.size(), QImage::Format_RGB32);
     canvas.setDevicePixelRatio(dpr);
-    canvas.fill(Qt::white);
+    const QColor base = palette.color(QPalette::Base);
+    canvas.fill(base);
     {
         QPainter painter(&canvas);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -65,8 +86,16 @@ QPixmap WelcomePicture(qreal dpr) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(QPoint(0, 0), image);
 
-        const QColor ink(0x17, 0x40, 0x7f);
-        const QColor grey(0x4a, 0x55, 0x66);
+        // The band behind the road fades into the page at the bottom.
+        QLinearGradient fade(0, 290, 0, 350);
+        QColor clear = base;
+        clear.setAlpha(0);
+        fade.setColorAt(0, clear);
+        fade.setColorAt(1, base);
+        painter.fillRect(QRect(0, 290, 560, 60), fade);
+
+        const QColor ink = palette.color(QPalette::Text);
+        const QColor grey = palette.color(QPalette::PlaceholderText);
 
         // The program's title with its icon.
         painter.drawPixmap(QRect(26, 18, 52, 52),
@@ -81,7 +110,7 @@ QPixmap WelcomePicture(qreal dpr) {
         QFont link = BaseFont(true);
         link.setUnderline(true);
         DrawText(painter, QRect(148, 214, 150, 21), Qt::AlignCenter,
-                 QStringLiteral("Download highscores"), link, 15, QColor(0x1a, 0x5f, 0xc8));
+                 QStringLiteral("Download highscores"), link, 15, palette.color(QPalette::Link));
 
         // The two destinations.
         DrawText(painter, QRect(378, 72, 170, 20), Qt::AlignLeft | Qt::AlignVCenter,
@@ -110,17 +139,45 @@ QPixmap WelcomePicture(qreal dpr) {
                  QStringLiteral("Please check that your mobile device is connected to the PC."),
                  BaseFont(false), 14, grey);
     }
-    return QPixmap::fromImage(canvas);
+    return canvas;
 }
 
-QIcon ToolbarIcon(ToolbarButton button) {
-    static const std::array<const char*, 4> names = {"download", "publish", "islands", "community"};
-    const QString base = QStringLiteral(":/res/toolbar/") + QString::fromLatin1(names[button]);
-    QIcon icon;
-    for (qreal dpr : {1.0, 2.0}) {
-        icon.addPixmap(RenderSvg(base + QStringLiteral(".svg"), {32, 32}, dpr), QIcon::Normal);
-        icon.addPixmap(RenderSvg(base + QStringLiteral("-hot.svg"), {32, 32}, dpr), QIcon::Active);
+} // namespace
+
+QPixmap RenderSvg(const QString& resource, QSize size, qreal dpr) {
+    return QPixmap::fromImage(RenderSvgImage(resource, size, dpr));
+}
+
+QPixmap WelcomePicture(qreal dpr, const QPalette& palette) {
+    // Drawing it takes longer than all the rest of the window's first paint, so the picture
+    // drawn at an earlier start is read back where there is one.
+    const QString file = PictureCacheFile(dpr, palette);
+    QImage picture;
+    if (picture.load(file, "PNG") &&
+        picture.size() == (QSizeF(kWelcomePictureSize) * dpr).toSize()) {
+        picture.setDevicePixelRatio(dpr);
+        return QPixmap::fromImage(picture);
     }
+    picture = DrawWelcomePicture(dpr, palette);
+    QDir folder = QFileInfo(file).dir();
+    if (folder.mkpath(QStringLiteral("."))) {
+        for (const QString& old : folder.entryList({QStringLiteral("welcome-*.png")}, QDir::Files))
+            folder.remove(old);
+        QSaveFile out(file);
+        if (out.open(QIODevice::WriteOnly) && picture.save(&out, "PNG"))
+            out.commit();
+    }
+    return QPixmap::fromImage(picture);
+}
+
+// The icons are drawn from their SVG files when first shown, at the size and pixel ratio
+// they are shown at.
+QIcon ToolbarIcon(ToolbarButton button) {
+    static const std::array<const char*, 5> names = {"download", "publish", "stop", "islands",
+                                                     "community"};
+    const QString base = QStringLiteral(":/res/toolbar/") + QString::fromLatin1(names[button]);
+    QIcon icon(base + QStringLiteral(".svg"));
+    icon.addFile(base + QStringLiteral("-hot.svg"), QSize(), QIcon::Active);
     return icon;
 }
 
@@ -133,14 +190,9 @@ std::vector<QIcon> TreeStateImages() {
         "game-chomplet", "game-islands", "extra-trophy", "extra-medal",    "extra-star",
     };
     std::vector<QIcon> images;
-    for (const char* name : names) {
-        const QString path =
-            QStringLiteral(":/res/tree/") + QString::fromLatin1(name) + QStringLiteral(".svg");
-        QIcon icon;
-        for (qreal dpr : {1.0, 2.0})
-            icon.addPixmap(RenderSvg(path, {16, 16}, dpr));
-        images.push_back(icon);
-    }
+    for (const char* name : names)
+        images.emplace_back(QStringLiteral(":/res/tree/") + QString::fromLatin1(name) +
+                            QStringLiteral(".svg"));
     return images;
 }
 
@@ -149,8 +201,17 @@ QCursor LinkCursor() {
 }
 
 QIcon AppIcon() {
+    // Pixmaps rather than the SVG: the window system is handed every size the icon has when a
+    // window shows, and one parse serves them all.
+    QSvgRenderer renderer(QStringLiteral(":/res/icons/scorvane.svg"));
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(RenderSvg(QStringLiteral(":/res/icons/scorvane.svg"), {size, size}));
+    for (int size : {16, 24, 32, 48, 64, 128}) {
+        QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(QPixmap::fromImage(image));
+    }
     return icon;
 }

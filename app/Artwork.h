@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QPalette>
 #include <QPixmap>
 #include <QSize>
 #include <QString>
@@ -12,13 +13,14 @@
 inline constexpr QSize kWelcomePictureSize{560, 350};
 
 // The toolbar buttons, left to right.
-enum ToolbarButton { TB_DOWNLOAD, TB_PUBLISH, TB_ISLANDS_PAGE, TB_COMMUNITY_PAGE };
+enum ToolbarButton { TB_DOWNLOAD, TB_PUBLISH, TB_STOP, TB_ISLANDS_PAGE, TB_COMMUNITY_PAGE };
 
 // Renders an SVG resource at a size in device-independent pixels for a device pixel ratio.
 QPixmap RenderSvg(const QString& resource, QSize size, qreal dpr = 1.0);
 
-// The welcome picture: artwork, texts and the two sites' logos, 560×350.
-QPixmap WelcomePicture(qreal dpr = 1.0);
+// The welcome picture: artwork, texts and the two sites' logos, 560×350, on the palette's
+// base colour with its text and link colours. Kept in the user's cache folder once drawn.
+QPixmap WelcomePicture(qreal dpr, const QPalette& palette);
 
 // A 32×32 toolbar button: the normal image, and the hot one shown under the mouse.
 QIcon ToolbarIcon(ToolbarButton button);

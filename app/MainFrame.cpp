@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -32,6 +33,8 @@ constexpr const char* kDownloadPrompt =
     "Download the highscores from the mobile device\nDownload the highscores";
 constexpr const char* kPublishPrompt =
     "Publish the highscores on the server\nPublish the highscores";
+constexpr const char* kStopPrompt =
+    "Stop the running download or publish\nStop the download or publish";
 constexpr const char* kOptionsPrompt = "Change options\nChange options";
 constexpr const char* kCommunityPrompt =
     "Show the Ludora highscores webpage\nShow the Ludora highscores webpage";
@@ -47,12 +50,19 @@ constexpr const char* kChooseDevicePrompt =
 constexpr const char* kUseHandheldPrompt =
     "Download from the mobile device connected to this PC\nUse the connected device";
 
+// Where the window's size, place and toolbar are kept.
+constexpr const char* kGeometryKey = "Window/Geometry";
+constexpr const char* kStateKey = "Window/State";
+
+QSettings Profile() {
+    return QSettings(QString::fromLatin1(kMakerName), QString::fromLatin1(kAppName));
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CScorvaneApp* app, QWidget* parent) : QMainWindow(parent), app(app) {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowTitle(QString::fromLatin1(kDisplayName));
-    setWindowIcon(AppIcon());
+    setWindowTitle(QString::fromLatin1(kDisplayName)); // the icon is the application's
 
     view = new CScoreView(app, this);
     setCentralWidget(view);
@@ -66,7 +76,7 @@ CMainFrame::CMainFrame(CScorvaneApp* app, QWidget* parent) : QMainWindow(parent)
     connect(view, &CScoreView::progress, this, &CMainFrame::OnProgress);
     UpdateCommands();
     ShowDeviceInStatusBar();
-    resize(760, 540);
+    RestoreWindow();
 }
 
 CMainFrame::~CMainFrame() {
@@ -89,6 +99,7 @@ void CMainFrame::CreateActions() {
     c.exit = make(QStringLiteral("E&xit"), kExitPrompt, "exit");
     c.download = make(QStringLiteral("&Download"), kDownloadPrompt, "download");
     c.publish = make(QStringLiteral("&Publish"), kPublishPrompt, "publish");
+    c.stop = make(QStringLiteral("S&top"), kStopPrompt, "stop");
     c.islandsPage =
         make(QStringLiteral("Show &Skyholm Highscores Webpage"), kIslandsPrompt, "islandsPage");
     c.communityPage =
@@ -106,6 +117,11 @@ void CMainFrame::CreateActions() {
     c.tbPublish->setIcon(ToolbarIcon(TB_PUBLISH));
     c.tbIslandsPage->setIcon(ToolbarIcon(TB_ISLANDS_PAGE));
     c.tbCommunityPage->setIcon(ToolbarIcon(TB_COMMUNITY_PAGE));
+    c.stop->setIcon(ToolbarIcon(TB_STOP));
+    c.stop->setIconVisibleInMenu(false);
+
+    c.download->setShortcut(Qt::Key_F5);
+    c.stop->setShortcut(Qt::Key_Escape);
 
     c.exit->setMenuRole(QAction::QuitRole);
     c.about->setMenuRole(QAction::AboutRole);
@@ -123,6 +139,7 @@ void CMainFrame::CreateActions() {
         connect(action, &QAction::triggered, view, &CScoreView::StartDownload);
     for (QAction* action : {c.publish, c.tbPublish})
         connect(action, &QAction::triggered, view, &CScoreView::StartPublish);
+    connect(c.stop, &QAction::triggered, view, &CScoreView::StopWorker);
     for (QAction* action : {c.islandsPage, c.tbIslandsPage})
         connect(action, &QAction::triggered, view, &CScoreView::ShowIslandsPage);
     for (QAction* action : {c.communityPage, c.tbCommunityPage})
@@ -143,6 +160,7 @@ void CMainFrame::CreateMenus() {
     QMenu* tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->addAction(c.download);
     tools->addAction(c.publish);
+    tools->addAction(c.stop);
     tools->addAction(c.islandsPage);
     tools->addAction(c.communityPage);
     tools->addSeparator();
@@ -161,6 +179,7 @@ void CMainFrame::CreateToolBar() {
     toolBar->setMovable(true);
     toolBar->addAction(commands.tbDownload);
     toolBar->addAction(commands.tbPublish);
+    toolBar->addAction(commands.stop);
     toolBar->addAction(commands.tbIslandsPage);
     toolBar->addAction(commands.tbCommunityPage);
 }
@@ -206,7 +225,7 @@ QString CMainFrame::StatusText() const {
 }
 
 void CMainFrame::OnProgress(const QString& text) {
-    if (view->IsBusy())
+    if (view->IsBusy() && !view->IsStopping())
         messagePane->setText(text);
 }
 
@@ -230,6 +249,7 @@ void CMainFrame::UpdateCommands() {
     c.tbDownload->setEnabled(idle);
     c.publish->setEnabled(idle && hasTree);
     c.tbPublish->setEnabled(idle && hasTree);
+    c.stop->setEnabled(!idle && !view->IsStopping());
     c.islandsPage->setEnabled(true); // does nothing while a worker runs
     c.tbIslandsPage->setEnabled(idle);
     c.communityPage->setEnabled(idle);
@@ -244,6 +264,8 @@ void CMainFrame::UpdateCommands() {
     if (idle) {
         messagePane->setText(QString::fromLatin1(kIdlePrompt));
         busyBar->hide();
+    } else if (view->IsStopping()) {
+        messagePane->setText(QStringLiteral("Stopping..."));
     } else {
         busyBar->show(); // the worker tells what it does through the view's progress
     }
@@ -271,9 +293,25 @@ void CMainFrame::ChooseDeviceImage() {
     UpdateCommands();
 }
 
+void CMainFrame::RestoreWindow() {
+    const QSettings profile = Profile();
+    if (!restoreGeometry(profile.value(QString::fromLatin1(kGeometryKey)).toByteArray()))
+        resize(760, 540);
+    restoreState(profile.value(QString::fromLatin1(kStateKey)).toByteArray());
+}
+
+void CMainFrame::SaveWindow() const {
+    QSettings profile = Profile();
+    profile.setValue(QString::fromLatin1(kGeometryKey), saveGeometry());
+    profile.setValue(QString::fromLatin1(kStateKey), saveState());
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // A running worker ends first; its completion, if already posted, is then ignored.
-    view->JoinWorker();
+    SaveWindow();
+    // The window goes at once. A running worker is asked to stop (an upload is dropped, a
+    // download ends at its next step) and is waited for when the window is deleted; what it
+    // reports is not shown.
+    view->StopWorkerForClose();
     UpdateCommands();
     QMainWindow::closeEvent(event);
 }

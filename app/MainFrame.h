@@ -9,8 +9,9 @@ class QLabel;
 class QProgressBar;
 class QToolBar;
 
-// The program's one top-level window: menus, a toolbar of four buttons, a status bar, and
-// the view in the client area.
+// The program's one top-level window: menus, a toolbar of five buttons, a status bar, and
+// the view in the client area. Its size, place and toolbar are kept in the profile's
+// "Window" section from one run to the next.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -28,6 +29,7 @@ public:
         QAction* exit = nullptr;
         QAction* download = nullptr;
         QAction* publish = nullptr;
+        QAction* stop = nullptr; // in the menu and on the toolbar
         QAction* islandsPage = nullptr;
         QAction* communityPage = nullptr;
         QAction* options = nullptr;
@@ -59,6 +61,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void ShowDeviceInStatusBar();
+    void RestoreWindow();
+    void SaveWindow() const;
     void OnProgress(const QString& text);
 
     CScorvaneApp* app;

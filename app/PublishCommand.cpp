@@ -5,6 +5,8 @@
 #include "app/ScoreView.h"
 #include "app/ScorvaneApp.h"
 #include "publish/PublishRun.h"
+#include "publish/UploadSource.h"
+#include "ui/EmailRule.h"
 #include "ui/OptionsDlg.h"
 
 namespace {
@@ -36,21 +38,25 @@ PromptAnswer FromBox(MessageBox::Answer answer) {
 }
 
 // The run's questions as message boxes over the view. The Options dialog edits the run's
-// copy of the settings; what it saved becomes the program's settings too.
+// copy of the settings; what it saved becomes the program's settings too. It opens on the
+// address that the question before it asked for.
 class CViewPrompts final : public IPublishPrompts {
 public:
     CViewPrompts(QWidget* parent, CSettings& appSettings)
         : parent(parent), appSettings(appSettings) {}
 
     PromptAnswer ShowMessage(const PublishMessage& message) override {
+        if (message.text == kIslandsOptionsText)
+            missing = AccountField::IslandsEmail;
         return FromBox(
             MessageBox::Show(parent, message.text, MessageBox::Ok, BoxIcon(message.icon)));
     }
     PromptAnswer AskYesNoCancel(const std::string& text) override {
+        missing = AccountField::CommunityEmail; // the only question: the e-mail address
         return FromBox(MessageBox::Show(parent, text, MessageBox::YesNoCancel));
     }
     bool RunOptionsDialog(CSettings& settings) override {
-        if (!::RunOptionsDialog(parent, settings))
+        if (!::RunOptionsDialog(parent, settings, missing))
             return false;
         appSettings = settings;
         return true;
@@ -59,6 +65,7 @@ public:
 private:
     QWidget* parent;
     CSettings& appSettings;
+    AccountField missing = AccountField::None;
 };
 
 } // namespace
@@ -84,7 +91,15 @@ void CScoreView::StartPublish() {
     }
 
     CPublishRun* run = publishRun.get();
-    StartWorker([run] { run->RunPasses(); }, [this] { OnPublishDone(); });
+    StartWorker(
+        [run](std::stop_token stop) {
+            UploadOptions options;
+            options.stop = std::move(stop);
+            run->RunPasses([&options](CHighscoreSource& source, const CSettings& settings) {
+                return UploadSource(source, settings, options);
+            });
+        },
+        [this] { OnPublishDone(); });
     Q_EMIT progress(QStringLiteral("Publishing the highscores..."));
 }
 

@@ -5,17 +5,18 @@
 #include "app/MessageBox.h"
 #include "app/ScorvaneApp.h"
 #include "app/WebPages.h"
-#include "device/DownloadJob.h"
-#include "device/HighscoreCollection.h"
 #include "device/TextCodec.h"
 #include "publish/PublishRun.h"
 #include "scores/HighscoreSource.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QStyleOptionFocusRect>
 #include <QUrl>
 
 namespace {
@@ -27,6 +28,36 @@ public:
     ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
     CWaitCursor(const CWaitCursor&) = delete;
     CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+// The welcome picture's link for the keyboard. The picture draws the link and the view takes
+// its clicks; this holds the focus over it, shows the focus frame, and is clicked by Return,
+// Enter or Space.
+class CHotSpotLink final : public QAbstractButton {
+public:
+    explicit CHotSpotLink(QWidget* parent) : QAbstractButton(parent) {
+        setObjectName(QStringLiteral("hotSpotLink"));
+        setText(QStringLiteral("Download highscores"));
+        setAccessibleName(text());
+        setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        if (!(option.state & QStyle::State_HasFocus))
+            return;
+        QPainter painter(this);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            click();
+        else
+            QAbstractButton::keyPressEvent(event); // Space clicks when released
+    }
 };
 
 } // namespace
@@ -56,8 +87,9 @@ CScoreView::CScoreView(CScorvaneApp* app, QWidget* parent) : QFrame(parent), app
     linkCursor = LinkCursor();
     if (app)
         app->LoadSettings();
-    images = TreeStateImages();
-    background = WelcomePicture(devicePixelRatioF());
+
+    hotSpotLink = new CHotSpotLink(this);
+    connect(hotSpotLink, &QAbstractButton::clicked, this, &CScoreView::StartDownload);
 
     const int frame = frameWidth();
     setMinimumSize(PictureSize() + QSize(2 * frame, 2 * frame));
@@ -69,7 +101,7 @@ CScoreView::~CScoreView() {
 }
 
 QSize CScoreView::PictureSize() const {
-    return background.isNull() ? QSize() : background.deviceIndependentSize().toSize();
+    return kWelcomePictureSize;
 }
 
 QRect CScoreView::PictureRect() const {
@@ -98,25 +130,34 @@ void CScoreView::paintEvent(QPaintEvent* event) {
     QFrame::paintEvent(event); // the frame
     if (tree)
         return;
+    // Rendered here rather than at start-up, for the screen the window shows on.
+    if (background.isNull() || background.devicePixelRatio() != devicePixelRatioF())
+        background = WelcomePicture(devicePixelRatioF(), palette());
     QPainter painter(this);
     const QRect client = contentsRect();
     const QRect picture = PictureRect();
     painter.setClipRect(client);
     painter.setClipRegion(QRegion(client).subtracted(QRegion(picture)));
-    painter.fillRect(client, Qt::white);
+    painter.fillRect(client, palette().color(QPalette::Base));
     painter.setClipRect(client);
-    if (!picture.isEmpty())
-        painter.drawPixmap(picture.topLeft(), background);
+    painter.drawPixmap(picture.topLeft(), background);
 }
 
 void CScoreView::resizeEvent(QResizeEvent* event) {
     QFrame::resizeEvent(event);
     if (tree)
         tree->setGeometry(contentsRect());
+    hotSpotLink->setGeometry(HotSpotRect());
+}
+
+void CScoreView::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange)
+        background = QPixmap(); // drawn again in the new colours
+    QFrame::changeEvent(event);
 }
 
 void CScoreView::UpdateCursor(const QPoint& point) {
-    if (worker)
+    if (IsBusy())
         setCursor(busyCursor);
     else if (HotSpotRect().contains(point))
         setCursor(linkCursor);
@@ -134,7 +175,7 @@ void CScoreView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CScoreView::leaveEvent(QEvent* event) {
-    if (!worker)
+    if (!IsBusy())
         setCursor(arrowCursor);
     QFrame::leaveEvent(event);
 }
@@ -146,110 +187,22 @@ void CScoreView::mouseReleaseEvent(QMouseEvent* event) {
     QFrame::mouseReleaseEvent(event);
 }
 
-// --- The worker -------------------------------------------------------------------------
-
-bool CScoreView::StartWorker(std::function<void()> job, std::function<void()> done) {
-    if (worker)
-        return false;
-    if (tree)
-        tree->SetCursor(busyCursor);
-    worker = std::make_unique<std::thread>([this, job = std::move(job), done = std::move(done)] {
-        job();
-        // Handed to the user-interface thread; dropped if the view is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, done] { OnWorkerDone(done); }, Qt::QueuedConnection);
-    });
-    setCursor(busyCursor);
-    Q_EMIT stateChanged();
-    return true;
-}
-
-void CScoreView::OnWorkerDone(const std::function<void()>& done) {
-    if (!worker)
-        return; // the window closed meanwhile, and the worker was joined then
-    JoinWorker();
-    if (tree)
-        tree->SetCursor(arrowCursor);
-    UpdateCursor();
-    Q_EMIT stateChanged();
-    done();
-}
-
-void CScoreView::JoinWorker() {
-    if (!worker)
-        return;
-    if (worker->joinable())
-        worker->join();
-    worker.reset();
-    if (app)
-        app->collection.progress = nullptr;
-}
-
-void CScoreView::FinishWorkerForTest() {
-    if (worker && worker->joinable())
-        worker->join();
-    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
-}
-
-// --- Download ---------------------------------------------------------------------------
-
-void CScoreView::StartDownload() {
-    if (worker || !app)
-        return;
-    IRapiDevice* device = app->PrepareDevice();
-    CHighscoreCollection* collection = &app->collection;
-    collection->progress = [this](const std::string& what) {
-        QMetaObject::invokeMethod(
-            this, [this, text = QStringFromNarrow(what)] { Q_EMIT progress(text); },
-            Qt::QueuedConnection);
-    };
-    auto result = std::make_shared<int>(DOWNLOAD_NO_DEVICE);
-    CScorvaneApp* owner = app;
-    StartWorker(
-        [owner, device, collection, result] {
-            *result = RunDownload(owner->connection, device, *collection, owner->sessionWaitMs);
-        },
-        [this, result] { OnDownloadDone(*result); });
-    Q_EMIT progress(QStringLiteral("Connecting to the mobile device..."));
-}
-
-void CScoreView::OnDownloadDone(int result) {
-    CHighscoreCollection& collection = app->collection;
-    if (result == DOWNLOAD_OK) {
-        const std::vector<TreeBranch> branches = BuildHighscoreTree(collection);
-        std::vector<std::string> messages = DownloadMessages(result, collection, !branches.empty());
-        // The scan's notice comes before the new tree, the other texts after it.
-        std::size_t next = 0;
-        if (!collection.scanMessage.empty() && !messages.empty())
-            MessageBox::Show(this, messages[next++]);
-        RebuildTree(branches);
-        for (; next < messages.size(); ++next)
-            MessageBox::Show(this, messages[next]);
-    } else {
-        if (result == DOWNLOAD_SCAN_FAILED && tree) {
-            // The scan may have discarded the sources the old tree points at: show what
-            // the collection holds now instead.
-            RebuildTree(BuildHighscoreTree(collection));
-        }
-        for (const std::string& text : DownloadMessages(result, collection, tree != nullptr))
-            MessageBox::Show(this, text);
-    }
-    Q_EMIT downloadFinished(result);
-}
-
 // --- The tree ---------------------------------------------------------------------------
 
 void CScoreView::DeleteTree() {
     delete tree;
     tree = nullptr;
+    hotSpotLink->show();
 }
 
 void CScoreView::RebuildTree(const std::vector<TreeBranch>& branches) {
     CWaitCursor wait;
     DeleteTree();
 
+    if (images.empty())
+        images = TreeStateImages(); // not before the first tree: they take time to load
     tree = new CCheckTreeCtrl(this, &images);
-    tree->SetCursor(worker ? busyCursor : arrowCursor);
+    tree->SetCursor(IsBusy() ? busyCursor : arrowCursor);
     tree->setGeometry(contentsRect());
 
     auto* root = new QTreeWidgetItem(tree, QStringList(QString::fromLatin1(kTreeRootText)));
@@ -273,6 +226,7 @@ void CScoreView::RebuildTree(const std::vector<TreeBranch>& branches) {
         root->setExpanded(true);
         tree->show();
         tree->setFocus();
+        hotSpotLink->hide();
     } else {
         DeleteTree();
     }
@@ -318,7 +272,7 @@ std::vector<CHighscoreSource*> CScoreView::ReadCheckedSources() {
 // --- Web pages --------------------------------------------------------------------------
 
 void CScoreView::ShowWebPage(const std::string& url) {
-    if (worker)
+    if (IsBusy())
         return;
     // Whether a browser opened is not checked, and no error is shown.
     QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));

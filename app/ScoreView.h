@@ -9,6 +9,8 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <stop_token>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -17,6 +19,7 @@ class CCheckTreeCtrl;
 class CHighscoreSource;
 class CPublishRun;
 class CScorvaneApp;
+class QAbstractButton;
 class QTreeWidgetItem;
 
 // The hot spot of the welcome picture, relative to its top-left corner: the link text that
@@ -28,7 +31,8 @@ inline constexpr int kHotSpotBottom = 235;
 
 // The main window's client view: the welcome picture until a download has found something,
 // the highscore tree afterwards. It runs the one worker thread (Download or Publish) and
-// handles its completion on the user-interface thread.
+// handles its completion on the user-interface thread. The picture follows the palette; its
+// link takes the keyboard focus too.
 class CScoreView : public QFrame {
     Q_OBJECT
 public:
@@ -37,20 +41,26 @@ public:
 
     // The tree; null while the welcome picture shows.
     CCheckTreeCtrl* Tree() const { return tree; }
-    bool IsBusy() const { return worker != nullptr; }
+    bool IsBusy() const { return worker.has_value(); }
+    // A stop was asked for and the worker has not ended yet.
+    bool IsStopping() const { return worker && worker->get_stop_token().stop_requested(); }
 
     // The welcome picture's place in the view, centred in the client area.
     QRect PictureRect() const;
     QRect HotSpotRect() const;
     QSize PictureSize() const;
+    // The welcome picture's link for the keyboard, over the hot spot; hidden with the picture.
+    QAbstractButton* HotSpotLink() const { return hotSpotLink; }
 
-    // The state images of the tree by index, and the game number → image index map.
-    const std::vector<QIcon>& StateImages() const { return images; }
+    // The state image index of a game number.
     int ImageForGame(std::int32_t game) const;
 
     // Commands.
     void StartDownload();
     void StartPublish();
+    // Asks the running worker to stop: a download at its next step, keeping the old tree; a
+    // publish at once, its upload under way counting as failed. Its completion says so.
+    void StopWorker();
     void RunOptions();
     void ShowCommunityPage();
     void ShowIslandsPage();
@@ -68,9 +78,12 @@ public:
     // The publish run from Publish until its completion has been handled; null otherwise.
     const CPublishRun* PublishRunInProgress() const { return publishRun.get(); }
 
-    // Waits for a running worker with no time limit and forgets it. The completion that the
-    // worker may already have posted is then ignored.
+    // Asks a running worker to stop, waits for it with no time limit and forgets it. The
+    // completion that the worker may already have posted is then ignored.
     void JoinWorker();
+    // The window is closing: the running worker is asked to stop, and nothing it reports is
+    // shown. It is waited for when the view goes.
+    void StopWorkerForClose();
 
     // The download's completion on this thread, once the worker is joined: the messages
     // and the new tree.
@@ -92,6 +105,7 @@ Q_SIGNALS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -99,7 +113,7 @@ protected:
 private:
     // Runs job on the worker thread, then done on this thread once the worker is joined.
     // False when a worker runs already.
-    bool StartWorker(std::function<void()> job, std::function<void()> done);
+    bool StartWorker(std::function<void(std::stop_token)> job, std::function<void()> done);
     void OnWorkerDone(const std::function<void()>& done);
     void ShowWebPage(const std::string& url);
     void UpdateCursor(const QPoint& point);
@@ -111,8 +125,12 @@ private:
     CCheckTreeCtrl* tree = nullptr;
     std::vector<QIcon> images;
     std::map<std::int32_t, int> gameImages;
+    // Rendered when first painted, for the palette and pixel ratio of that time.
     QPixmap background;
-    std::unique_ptr<std::thread> worker;
+    QAbstractButton* hotSpotLink = nullptr;
+    std::optional<std::jthread> worker;
+    // The window closed while the worker ran: its completion is not shown.
+    bool dropCompletion = false;
     // The run the publish worker uploads; replaced only while no worker runs.
     std::unique_ptr<CPublishRun> publishRun;
     QCursor arrowCursor{Qt::ArrowCursor};

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <functional>
 #include <utility>
 
 using namespace rapi;
@@ -93,23 +94,40 @@ std::int32_t LeadingNumber(const std::string& text) {
 
 } // namespace
 
-int CHighscoreCollection::ScanDevice() {
-    ClearSources();
+int CHighscoreCollection::ScanDevice(std::stop_token stopToken) {
+    // The sources found before stay until the scan may no longer be stopped.
+    std::vector<std::unique_ptr<CHighscoreSource>> previous;
+    previous.swap(sources);
     scanMessage.clear();
+    stop = std::move(stopToken);
 
-    ReportProgress("Reading the announcements");
-    ReadAnnouncements();
-    ReportProgress("Searching the attachments folder");
-    ScanAttachmentsFolder();
-    ReportProgress("Searching the program folders");
-    for (const char* folder : kProgramFolders)
-        ScanProgramFolder(folder);
-    ReportProgress("Searching the storage cards");
-    ScanStorageCards();
-    ReportProgress("Reading the game statistics");
-    ReadSolitaireStatistics();
-    ReadPuzzleGameFile();
-    ReportProgress("Reading announced highscores");
+    const std::pair<const char*, std::function<void()>> steps[] = {
+        {"Reading the announcements", [this] { ReadAnnouncements(); }},
+        {"Searching the attachments folder", [this] { ScanAttachmentsFolder(); }},
+        {"Searching the program folders",
+         [this] {
+             for (const char* folder : kProgramFolders)
+                 ScanProgramFolder(folder);
+         }},
+        {"Searching the storage cards", [this] { ScanStorageCards(); }},
+        {"Reading the game statistics",
+         [this] {
+             ReadSolitaireStatistics();
+             ReadPuzzleGameFile();
+         }},
+        {"Reading announced highscores", [] {}},
+    };
+    for (const auto& [what, step] : steps) {
+        ReportProgress(what);
+        if (Stopping()) {
+            sources.swap(previous);
+            stop = {};
+            return kScanStopped;
+        }
+        step();
+    }
+    // Deletes published islands: never stopped halfway.
+    stop = {};
     LoadAnnouncedSources();
     SortSources();
     // What the handheld's backend has to say about its data (a part of a device image it could
@@ -170,7 +188,7 @@ void CHighscoreCollection::ScanProgramFolder(const std::string& folder) {
         prefix += '\\';
     const FolderSearch search(device, prefix + kSearchPattern, kFolderSearch);
     PauseLink(device);
-    for (DWORD i = 0; i < search.Count(); ++i) {
+    for (DWORD i = 0; i < search.Count() && !Stopping(); ++i) {
         const std::string name = RecordName(search.Record(i));
         if (!IsDotEntry(name))
             TryGameFolder(prefix + name);
@@ -180,7 +198,7 @@ void CHighscoreCollection::ScanProgramFolder(const std::string& folder) {
 
 void CHighscoreCollection::ScanStorageCards() {
     const FolderSearch search(device, std::string("\\") + kSearchPattern, kCardSearch);
-    for (DWORD i = 0; i < search.Count(); ++i) {
+    for (DWORD i = 0; i < search.Count() && !Stopping(); ++i) {
         const CE_FIND_DATA& record = search.Record(i);
         const std::string name = RecordName(record);
         // The handheld marks the root folder of a storage card as temporary.

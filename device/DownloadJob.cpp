@@ -30,19 +30,24 @@ private:
 } // namespace
 
 int RunDownload(RapiSession& session, IRapiDevice* device, CHighscoreCollection& collection,
-                rapi::DWORD waitMs) {
+                rapi::DWORD waitMs, std::stop_token stop) {
     int result = DOWNLOAD_OK;
     session.Disconnect();
     PauseLink(device);
 
-    const bool connected = session.Connect(device, waitMs);
-    if (!connected)
+    const bool connected = !stop.stop_requested() && session.Connect(device, waitMs);
+    if (stop.stop_requested())
+        result = DOWNLOAD_STOPPED;
+    else if (!connected)
         result = DOWNLOAD_NO_DEVICE;
     PauseLink(device);
 
     if (result == DOWNLOAD_OK) {
         const ScanDeviceScope scope(collection, session.Device());
-        if (collection.ScanDevice() == 0)
+        const int scanned = collection.ScanDevice(stop);
+        if (scanned == kScanStopped)
+            result = DOWNLOAD_STOPPED;
+        else if (scanned == 0)
             result = DOWNLOAD_SCAN_FAILED;
     }
     PauseLink(device);
@@ -74,6 +79,8 @@ std::vector<std::string> DownloadMessages(int result, const CHighscoreCollection
         return {"Unable to connect to the mobile device."};
     case DOWNLOAD_SCAN_FAILED:
         return {"Error downloading highscores from the mobile device."};
+    case DOWNLOAD_STOPPED:
+        return {"The download was stopped."};
     default:
         return {"Unexpected error occured while downloading highscores from the mobile device."};
     }

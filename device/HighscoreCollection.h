@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct Announcement {
     std::int32_t kind = 0; // 1 new highscores file, 2 islands folder
     std::string text;
 };
+
+// What ScanDevice returns when it was stopped.
+inline constexpr int kScanStopped = -1;
 
 // Game numbers: 0 unknown, 1 to 6 the maker's games, 20 to 27 the puzzle game's tables.
 inline constexpr std::int32_t kIslandsGameNumber = 1001;
@@ -48,8 +52,11 @@ public:
     IProfileStore& Profile() const;
     void SetProfile(IProfileStore* value) { profile = value; }
 
-    // Searches the connected handheld and rebuilds sources; always 1.
-    int ScanDevice();
+    // Searches the connected handheld and rebuilds sources; 1 when done. A stop asked for
+    // through stop is looked at between the remote steps up to the reading of the announced
+    // sources (where published islands are deleted, which then runs to its end); a stopped
+    // scan gives back the sources held before and returns kScanStopped.
+    int ScanDevice(std::stop_token stop = {});
 
     // The steps of a scan, in the order ScanDevice runs them. Each reads the handheld set
     // with SetDevice; without one they find nothing.
@@ -96,6 +103,9 @@ public:
     std::vector<Announcement> announcements;
 
 private:
+    bool Stopping() const { return stop.stop_requested(); }
+
     IRapiDevice* device = nullptr;
     IProfileStore* profile = nullptr;
+    std::stop_token stop; // the running scan's
 };

@@ -36,6 +36,8 @@ std::string FormatPublishResult(int code, const std::string& title, const std::s
         return Failure(title, "Server reports: Unrecognized error.");
     case PUBLISH_NOTHING_UPLOADED:
         return "No highscores selected for uploading to server \"" + server + "\".";
+    case PUBLISH_STOPPED:
+        return "Publishing was stopped.";
     case UPLOAD_BAD_SIGNATURE:
         return Failure(title, "Server reports: Signature doesn't match.");
     case UPLOAD_USER_NOT_FOUND:

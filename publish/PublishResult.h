@@ -22,6 +22,7 @@ enum PublishResult : int {
     UPLOAD_DB_TRY_LATER = 14,     // reply 10
     UPLOAD_SERVER_INTERNAL = 15,  // reply 11
     UPLOAD_ISLAND_COMPLETED = 16, // reply 12
+    PUBLISH_STOPPED = 17,         // the user stopped the publish; an upload under way was dropped
 };
 
 // The message for a result code. title is the failed (or last) source's display name, server

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <thread>
+#include <utility>
 
 std::string EmailPromptText(const std::string& communityHost) {
     return "To be able to take part in contests and giveaways on " + communityHost +
@@ -128,8 +129,12 @@ std::vector<PublishMessage> CPublishRun::CompletionMessages() const {
     };
     const Pass passes[] = {{DEST_COMMUNITY, result1, current1, settings.community},
                            {DEST_ISLANDS, result2, current2, settings.islands}};
+    bool stopTold = false;
     for (const Pass& pass : passes) {
         if (CountForDestination(pass.destination) == 0 || pass.result == PUBLISH_NOTHING_UPLOADED)
+            continue;
+        // Once is enough: a pass after a stop ends at its first upload.
+        if (pass.result == PUBLISH_STOPPED && std::exchange(stopTold, true))
             continue;
         const std::string title = pass.current ? pass.current->GetTitle() : std::string();
         std::string text = FormatPublishResult(pass.result, title, pass.target.server,

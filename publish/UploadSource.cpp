@@ -132,6 +132,17 @@ int PostUpload(const UploadTarget& target, const QByteArray& body, const UploadO
         }
 
         std::unique_ptr<QNetworkReply> reply(manager.post(request, body));
+        // The stop may come from another thread: the abort is handed to this thread's loop.
+        bool stopped = false;
+        const std::stop_callback onStop(options.stop, [&] {
+            QMetaObject::invokeMethod(
+                &loop,
+                [&] {
+                    stopped = true;
+                    reply->abort();
+                },
+                Qt::QueuedConnection);
+        });
         QByteArray head;
         bool haveEnough = false;
         auto readHead = [&] {
@@ -155,7 +166,9 @@ int PostUpload(const UploadTarget& target, const QByteArray& body, const UploadO
         const QNetworkReply::NetworkError error = reply->error();
         const bool transferred = haveEnough || error == QNetworkReply::NoError ||
                                  (status.isValid() && IsStatusOnlyError(error));
-        if (!redirected && transferred && !head.isEmpty())
+        if (stopped)
+            result = PUBLISH_STOPPED;
+        else if (!redirected && transferred && !head.isEmpty())
             result = ResultForReply(head.constData(), std::size_t(head.size()));
         reply.reset();
     }
@@ -167,6 +180,8 @@ int PostUpload(const UploadTarget& target, const QByteArray& body, const UploadO
 
 int UploadSource(CHighscoreSource& source, const CSettings& settings,
                  const UploadOptions& options) {
+    if (options.stop.stop_requested())
+        return PUBLISH_STOPPED;
     ByteBuffer data;
     if (!source.BuildUploadBody(settings, data))
         return UPLOAD_NOTHING_TO_SEND;

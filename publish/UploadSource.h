@@ -9,6 +9,7 @@
 #include <QList>
 #include <QSslCertificate>
 #include <cstdint>
+#include <stop_token>
 #include <string>
 
 class CHighscoreSource;
@@ -19,6 +20,8 @@ struct UploadOptions {
     int transferTimeoutMs = 60000;
     // Certificates trusted for TLS besides the system's own.
     QList<QSslCertificate> caCertificates;
+    // A stop asked for here (from any thread) abandons the exchange at once: PUBLISH_STOPPED.
+    std::stop_token stop;
 };
 
 // Where one upload goes.

@@ -8,10 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 [ -x build/app/scorvane ] || scripts/build.sh
 
-# A private profile, so that the pictures do not depend on the user's settings.
+# A private profile and cache, so that the pictures do not depend on the user's settings.
 profile="$(mktemp -d)"
 trap 'rm -rf "$profile"' EXIT
-export XDG_CONFIG_HOME="$profile"
+export XDG_CONFIG_HOME="$profile" XDG_CACHE_HOME="$profile"
 
 # shot FILE [DIALOG]
 shot() {

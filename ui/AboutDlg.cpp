@@ -10,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
-#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -33,13 +32,6 @@ QString CAboutDlg::LoadLicenceText() {
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Scorvane"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-
-    // White everywhere but the agreement, which keeps the normal window colour.
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::WindowText, Qt::black);
-    setPalette(white);
-    setAutoFillBackground(true);
 
     // The program's icon, as the main window shows it.
     auto* icon = new QLabel(this);
@@ -67,17 +59,13 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     eula->setTabChangesFocus(true);
     eula->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     eula->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    QPalette normal = eula->palette();
-    normal.setColor(QPalette::Base, QApplication::palette().color(QPalette::Base));
-    eula->setPalette(normal);
     eula->setMinimumSize(330, 140);
     eula->setAccessibleName(QStringLiteral("Licence agreement"));
 
     auto* notice = new QLabel(QString::fromUtf8(kLegalNotice), this);
 
     link = new CHyperLink(QString::fromLatin1(kMakerHost), this);
-    link->SetLinkFont(QStringLiteral("MS Sans Serif"), 12, false, false, true);
-    link->SetTextColor(QColor(0, 0, 255));
+    link->SetLogFont(LinkFont(font()));
     link->SetCentering(false, false);
     link->SetUrl(QString());
 

@@ -8,6 +8,11 @@
 #include <QStyleOptionFocusRect>
 #include <QUrl>
 
+QFont LinkFont(QFont font) {
+    font.setUnderline(true);
+    return font;
+}
+
 CHyperLink::CHyperLink(const QString& caption, QWidget* parent)
     : QWidget(parent), caption(caption), logFont(font()) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -101,7 +106,9 @@ void CHyperLink::FitToText() {
 void CHyperLink::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setFont(logFont);
-    painter.setPen(textColor);
+    painter.setPen(textColor.isValid()
+                       ? textColor
+                       : palette().color(isLink ? QPalette::Link : QPalette::WindowText));
     painter.drawText(
         rect(), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine | Qt::TextShowMnemonic, caption);
     if (hasFocus()) {

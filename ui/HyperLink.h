@@ -6,9 +6,13 @@
 #include <QWidget>
 #include <functional>
 
+// A link's usual look: font underlined.
+QFont LinkFont(QFont font);
+
 // A label that draws its caption in a chosen font and colour, takes exactly the size of that
 // text, shows a hand cursor, and opens its target when clicked (or activated with Enter or
-// Space when it has the keyboard focus).
+// Space when it has the keyboard focus). Without a colour of its own it takes the palette's:
+// the link colour for a link, the text colour otherwise.
 class CHyperLink : public QWidget {
     Q_OBJECT
 public:
@@ -46,7 +50,7 @@ private:
 
     QString caption;
     QFont logFont;
-    QColor textColor = Qt::black;
+    QColor textColor; // none: the palette's
     bool centerHorizontally = false;
     bool centerVertically = false;
     bool isLink = false;

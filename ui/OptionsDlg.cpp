@@ -28,7 +28,7 @@ QLineEdit* MakeEdit(QWidget* parent, const QString& name) {
 
 } // namespace
 
-COptionsDlg::COptionsDlg(CSettings& settings, QWidget* parent)
+COptionsDlg::COptionsDlg(CSettings& settings, QWidget* parent, AccountField asked)
     : QDialog(parent), settings(settings) {
     setWindowTitle(QStringLiteral("Options"));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -83,9 +83,9 @@ COptionsDlg::COptionsDlg(CSettings& settings, QWidget* parent)
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    // The link's look; its target is the registration page.
-    registerLink->SetLinkFont(QStringLiteral("MS Sans Serif"), 12, false, false, true);
-    registerLink->SetTextColor(QColor(0, 0, 255));
+    // The link's look (the dialog's font, underlined, in the palette's link colour); its
+    // target is the registration page.
+    registerLink->SetLogFont(LinkFont(font()));
     registerLink->SetCentering(false, false);
     registerLink->SetUrl(QStringLiteral("http://") + host + QStringLiteral("/scorvane.php"));
 
@@ -104,7 +104,7 @@ COptionsDlg::COptionsDlg(CSettings& settings, QWidget* parent)
     islandsEmail = settings.islands.email;
     islandsPassword = settings.islands.password;
     UpdateData(false);
-    islandsEmailEdit->setFocus();
+    (asked == AccountField::CommunityEmail ? emailEdit : islandsEmailEdit)->setFocus();
 }
 
 void COptionsDlg::UpdateData(bool fromControls) {
@@ -150,7 +150,7 @@ void COptionsDlg::accept() {
     QDialog::accept();
 }
 
-bool RunOptionsDialog(QWidget* parent, CSettings& settings) {
-    COptionsDlg dialog(settings, parent);
+bool RunOptionsDialog(QWidget* parent, CSettings& settings, AccountField asked) {
+    COptionsDlg dialog(settings, parent, asked);
     return dialog.exec() == QDialog::Accepted;
 }

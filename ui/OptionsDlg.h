@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/EmailRule.h"
+
 #include <QDialog>
 #include <string>
 
@@ -17,8 +19,10 @@ class QPushButton;
 class COptionsDlg : public QDialog {
     Q_OBJECT
 public:
-    // settings must outlive the dialog.
-    explicit COptionsDlg(CSettings& settings, QWidget* parent = nullptr);
+    // settings must outlive the dialog. The keyboard focus starts in the islands e-mail field,
+    // or in the community one when that is the address asked for.
+    explicit COptionsDlg(CSettings& settings, QWidget* parent = nullptr,
+                         AccountField asked = AccountField::None);
 
     // The fields, as last transferred from the controls (the addresses trimmed once OK was
     // pressed).
@@ -51,4 +55,6 @@ private:
 };
 
 // Runs the Options dialog modally on settings; true exactly when the user ended it with OK.
-bool RunOptionsDialog(QWidget* parent, CSettings& settings);
+// asked names the address the user was just asked to enter, if any.
+bool RunOptionsDialog(QWidget* parent, CSettings& settings,
+                      AccountField asked = AccountField::None);

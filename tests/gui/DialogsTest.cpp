@@ -220,6 +220,61 @@ TEST(AboutBox, ShowsTheVersionLineTheIconAndTheWholeLicence) {
     EXPECT_TRUE(seen);
 }
 
+// True when some pixel of the widget has exactly that colour.
+bool Shows(QWidget* widget, const QColor& colour, QRect area = QRect(0, 0, -1, -1)) {
+    const QImage shot = widget->grab(area).toImage();
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            if (shot.pixelColor(x, y) == colour)
+                return true;
+    return false;
+}
+
+TEST(DarkColourScheme, DialogsLinksAndTheWelcomePictureFollowThePaletteAndFont) {
+    const QPalette saved = QApplication::palette();
+    const QFont savedFont = QApplication::font();
+    QFont large = savedFont;
+    large.setPointSize(14); // the links once kept a smaller font of their own
+    QApplication::setFont(large);
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(0x20, 0x21, 0x24));
+    dark.setColor(QPalette::WindowText, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Base, QColor(0x17, 0x18, 0x1a));
+    dark.setColor(QPalette::Text, QColor(0xe8, 0xea, 0xed));
+    dark.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+    QApplication::setPalette(dark);
+
+    CAboutDlg about;
+    about.show();
+    EXPECT_EQ(about.grab().toImage().pixelColor(2, 2), dark.color(QPalette::Window));
+    CSettings settings;
+    COptionsDlg options(settings);
+    options.show();
+    for (CHyperLink* link : {about.Link(), options.RegisterLink()}) {
+        EXPECT_TRUE(Shows(link, dark.color(QPalette::Link))) << link->GetText().toStdString();
+        EXPECT_EQ(link->sizeHint().height(), link->window()->fontMetrics().height())
+            << "the dialog's size";
+    }
+
+    CScorvaneApp app;
+    ASSERT_TRUE(app.InitInstance());
+    CScoreView* view = app.MainFrame()->View();
+    view->resize(800, 500);
+    const QRect picture = view->PictureRect();
+    EXPECT_EQ(
+        view->grab(QRect(picture.topLeft() - QPoint(8, 8), QSize(4, 4))).toImage().pixelColor(1, 1),
+        dark.color(QPalette::Base))
+        << "the margin";
+    EXPECT_EQ(view->grab(QRect(picture.topRight() - QPoint(8, -4), QSize(4, 4)))
+                  .toImage()
+                  .pixelColor(1, 1),
+              dark.color(QPalette::Base))
+        << "the picture's page";
+    EXPECT_TRUE(Shows(view, dark.color(QPalette::Link), view->HotSpotRect()));
+    QApplication::setPalette(saved);
+    QApplication::setFont(savedFont);
+}
+
 TEST(HyperLink, TakesTheSizeOfItsCaptionAndStaysInPlace) {
     QWidget parent;
     parent.resize(100, 50);

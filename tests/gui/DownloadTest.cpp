@@ -1,5 +1,5 @@
 // Downloads as the desktop program runs them: the worker, the commands while it runs, the
-// tree it fills, the messages of each result, and closing the window meanwhile.
+// tree it fills, the messages of each result, stopping it, and closing the window meanwhile.
 #include "GuiTestSupport.h"
 #include "HighscoreWriters.h"
 #include "TestImage.h"
@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QProgressBar>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -273,23 +274,45 @@ TEST_F(DownloadTest, WhileTheWorkerRunsOnlyOptionsAboutAndExitStayUsable) {
     EXPECT_EQ(devicesMade, 2);
 }
 
-TEST_F(DownloadTest, ClosingTheWindowWaitsForTheWorker) {
+TEST_F(DownloadTest, F5StartsAndEscapeStopsADownloadThatKeepsTheOldTree) {
+    AddVondrel({{QStringLiteral("Ann"), 1200, 7}});
+    Download();
+    CCheckTreeCtrl* before = view->Tree();
+    ASSERT_NE(before, nullptr);
+    MessageBox::TakeShown();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    EXPECT_FALSE(frame->Actions().stop->isEnabled());
+
+    CloseGate();
+    PressKey(frame, Qt::Key_F5);
+    ASSERT_TRUE(view->IsBusy());
+    gate->WaitUntilEntered();
+    EXPECT_TRUE(frame->Actions().stop->isEnabled());
+    PressKey(frame, Qt::Key_Escape);
+    EXPECT_FALSE(frame->Actions().stop->isEnabled()) << "asked once";
+    EXPECT_EQ(frame->StatusText(), "Stopping...");
+    gate->Open();
+    view->FinishWorkerForTest();
+    EXPECT_EQ(MessageBox::TakeShownTexts(), std::vector<QString>{"The download was stopped."});
+    EXPECT_EQ(view->Tree(), before);
+    EXPECT_EQ(Titles(), QStringList{"Zelk Vondrel"});
+    EXPECT_EQ(lastDevice->sessionsEnded, 1);
+    EXPECT_FALSE(frame->Actions().stop->isEnabled());
+}
+
+TEST_F(DownloadTest, ClosingTheWindowDoesNotWaitForTheHandheld) {
     AddVondrel({{QStringLiteral("Ann"), 1200, 7}});
     CloseGate();
     view->StartDownload();
     gate->WaitUntilEntered();
+    frame->close(); // the handheld has not answered yet
+    EXPECT_FALSE(frame->isVisible());
 
-    // The handheld answers while, or just before, the window closes.
-    std::thread answer([gate = gate] { gate->Open(); });
-    frame->close();
-    answer.join();
-
+    gate->Open();
+    view->FinishWorkerForTest();
     EXPECT_FALSE(view->IsBusy());
-    EXPECT_EQ(lastDevice->sessionsEnded, 1) << "the worker ran to its end";
     EXPECT_FALSE(app.connection.IsConnected());
-    EXPECT_EQ(app.collection.sources.size(), 1u);
-    // The completion the worker posted is ignored: no tree, no message.
-    QCoreApplication::sendPostedEvents(view, QEvent::MetaCall);
+    EXPECT_TRUE(app.collection.sources.empty()) << "stopped before the scan";
     EXPECT_EQ(view->Tree(), nullptr);
     EXPECT_TRUE(MessageBox::TakeShown().empty());
 }

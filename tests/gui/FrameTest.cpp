@@ -1,16 +1,20 @@
-// The main window: its commands, status bar, welcome picture and hot spot.
+// The main window: its commands, status bar, welcome picture and hot spot, and its place on
+// the screen from one run to the next.
 #include "GuiTestSupport.h"
 #include "app/MainFrame.h"
 #include "app/MessageBox.h"
 #include "app/ScoreView.h"
 #include "app/ScorvaneApp.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QSettings>
+#include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -41,7 +45,7 @@ TEST_F(FrameTest, MenusHoldTheCommandsInOrder) {
         titles << menu->text();
     EXPECT_EQ(titles, (QStringList{"&File", "&Tools", "&Help"}));
     EXPECT_EQ(MenuTexts("&Tools"),
-              (QStringList{"&Download", "&Publish", "Show &Skyholm Highscores Webpage",
+              (QStringList{"&Download", "&Publish", "S&top", "Show &Skyholm Highscores Webpage",
                            "&Show Ludora Highscores Webpage", "-", "&Options..."}));
     EXPECT_EQ(MenuTexts("&Help"), (QStringList{"&Zelk Products Webpage", "&About Scorvane"}));
     EXPECT_EQ(MenuTexts("&File").last(), "E&xit");
@@ -49,15 +53,13 @@ TEST_F(FrameTest, MenusHoldTheCommandsInOrder) {
     EXPECT_EQ(frame->windowTitle(), "Scorvane");
 }
 
-TEST_F(FrameTest, ToolbarHasFourButtonsWithPromptsAndTooltips) {
+TEST_F(FrameTest, ToolbarHasFiveButtonsWithPromptsAndTooltips) {
     const QList<QAction*> buttons = frame->ToolBar()->actions();
-    ASSERT_EQ(buttons.size(), 4) << "no separators either";
-    EXPECT_EQ(frame->ToolBar()->iconSize(), QSize(32, 32));
     const auto& c = frame->Actions();
-    EXPECT_EQ(buttons[0], c.tbDownload);
-    EXPECT_EQ(buttons[1], c.tbPublish);
-    EXPECT_EQ(buttons[2], c.tbIslandsPage);
-    EXPECT_EQ(buttons[3], c.tbCommunityPage);
+    EXPECT_EQ(buttons, (QList<QAction*>{c.tbDownload, c.tbPublish, c.stop, c.tbIslandsPage,
+                                        c.tbCommunityPage}))
+        << "no separators either";
+    EXPECT_EQ(frame->ToolBar()->iconSize(), QSize(32, 32));
     for (QAction* button : buttons) {
         EXPECT_FALSE(button->icon().isNull());
         EXPECT_FALSE(button->icon().pixmap(QSize(32, 32), QIcon::Active).isNull());
@@ -78,12 +80,13 @@ TEST_F(FrameTest, StatusBarSaysReadyAndShowsTheIndicators) {
     }
 }
 
-TEST_F(FrameTest, IdleWithoutATreeEverythingButPublishIsEnabled) {
+TEST_F(FrameTest, IdleWithoutATreeEverythingButPublishAndStopIsEnabled) {
     const auto& c = frame->Actions();
     EXPECT_TRUE(c.download->isEnabled());
     EXPECT_TRUE(c.tbDownload->isEnabled());
     EXPECT_FALSE(c.publish->isEnabled());
     EXPECT_FALSE(c.tbPublish->isEnabled());
+    EXPECT_FALSE(c.stop->isEnabled());
     for (QAction* action : {c.islandsPage, c.tbIslandsPage, c.communityPage, c.tbCommunityPage,
                             c.options, c.productsPage, c.about, c.exit})
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
@@ -136,6 +139,23 @@ TEST_F(FrameTest, HotSpotShowsTheHandInsideOnly) {
     EXPECT_EQ(view->cursor().hotSpot(), QPoint(5, 0));
 }
 
+TEST_F(FrameTest, TheWelcomeLinkWorksFromTheKeyboard) {
+    app.SetDeviceImageFolder(QStringLiteral("/no/such/image"), false);
+    QAbstractButton* link = view->HotSpotLink();
+    EXPECT_EQ(link->accessibleName(), "Download highscores");
+    EXPECT_EQ(link->geometry(), view->HotSpotRect());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    const QImage unfocused = view->grab(view->HotSpotRect()).toImage();
+    PressKey(frame, Qt::Key_Tab);
+    ASSERT_TRUE(link->hasFocus());
+    EXPECT_NE(view->grab(view->HotSpotRect()).toImage(), unfocused) << "the focus shows";
+    for (int key : {Qt::Key_Return, Qt::Key_Space}) {
+        PressKey(frame, key);
+        EXPECT_TRUE(view->IsBusy()) << key;
+        view->FinishWorkerForTest();
+    }
+}
+
 TEST_F(FrameTest, WebPageCommandsOpenTheirPages) {
     UrlCatcher catcher;
     const auto& c = frame->Actions();
@@ -168,6 +188,26 @@ TEST_F(FrameTest, ChosenDeviceImageIsRememberedAndUsed) {
 
     app.SetDeviceImageFolder(QString(), true);
     EXPECT_EQ(CScorvaneApp::RememberedImageFolder(), "");
+}
+
+TEST(WindowPlace, SizePositionAndToolbarAreKeptFromOneRunToTheNext) {
+    QSettings().remove(QStringLiteral("Window"));
+    QRect geometry;
+    {
+        CScorvaneApp app;
+        ASSERT_TRUE(app.InitInstance());
+        CMainFrame* frame = app.MainFrame();
+        frame->setGeometry(QRect(40, 60, 900, 640));
+        frame->addToolBar(Qt::LeftToolBarArea, frame->ToolBar());
+        QApplication::processEvents();
+        geometry = frame->geometry();
+        frame->close();
+    }
+    CScorvaneApp app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(app.MainFrame()->geometry(), geometry);
+    EXPECT_EQ(app.MainFrame()->toolBarArea(app.MainFrame()->ToolBar()), Qt::LeftToolBarArea);
+    QSettings().remove(QStringLiteral("Window"));
 }
 
 } // namespace

@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -209,7 +210,7 @@ TEST_F(PublishTest, NothingCheckedSaysSoAndOnlyAChosenSourceNeedsItsServer) {
 
 TEST_F(PublishTest, MissingEmailQuestionCancelNoAndYes) {
     AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("", "");
+    Profile("", "me@sky.example");
     Open();
     const MessageBox::Shown question =
         Box(EmailPromptText(kCommunityHost), MessageBox::NoIcon, MessageBox::YesNoCancel);
@@ -230,9 +231,11 @@ TEST_F(PublishTest, MissingEmailQuestionCancelNoAndYes) {
               (std::vector<MessageBox::Shown>{
                   question, Box(Success("/hs/upload.php"), MessageBox::Information)}));
 
-    // Yes takes the address from the Options dialog and keeps it.
+    // Yes opens Options on the address asked for, takes it from there and keeps it.
     MessageBox::setNextAnswer(MessageBox::AnswerYes);
     WhenShown<COptionsDlg>([](COptionsDlg* dialog) {
+        EXPECT_EQ(dialog->focusWidget(), dialog->EmailEdit());
+        EXPECT_FALSE(dialog->IslandsEmailEdit()->hasSelectedText());
         dialog->EmailEdit()->setText(QStringLiteral("  me@ludora.example "));
         dialog->OkButton()->click();
     });
@@ -265,17 +268,34 @@ TEST_F(PublishTest, IslandsAccountLeftEmptyAbortsWithTheStopSign) {
     EXPECT_EQ(MessageBox::TakeShown().back(), Box(kIslandsAbortText, MessageBox::Hand));
 }
 
-TEST_F(PublishTest, ClosingTheWindowWaitsForTheUploadAndDropsItsMessages) {
-    AddTable("Trivia Blitz", "Trivia Blitz");
-    Profile("me@ludora.example", "");
+TEST_F(PublishTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
+    AddIslands();
+    Profile("me@ludora.example", "me@sky.example");
     Open();
+    server.SetResponse(TestResponse::Silent());
+    auto uploading = [this](std::size_t requests) {
+        return QTest::qWaitFor([&] { return server.Requests().size() == requests; }, 30000);
+    };
+
+    // Stop: the upload counts as failed, so nothing is marked.
     frame->Actions().publish->trigger();
-    ASSERT_TRUE(view->IsBusy());
+    ASSERT_TRUE(uploading(1));
+    frame->Actions().stop->trigger();
+    view->FinishWorkerForTest();
+    EXPECT_EQ(MessageBox::TakeShown(), std::vector<MessageBox::Shown>{
+                                           Box(FormatPublishResult(PUBLISH_STOPPED, "", "", ""))});
+    EXPECT_FALSE(IsIslandMarked("gull-0002"));
+
+    // Closing: the window goes while the server still holds the request.
+    frame->Actions().publish->trigger();
+    ASSERT_TRUE(uploading(2));
     frame->close();
-    EXPECT_FALSE(view->IsBusy());
-    EXPECT_EQ(server.Requests().size(), 1u) << "the upload ran to its end";
-    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(frame->isVisible());
+    ASSERT_TRUE(view->IsBusy());
+    view->FinishWorkerForTest();
+    EXPECT_EQ(view->PublishRunInProgress()->result2, PUBLISH_STOPPED);
     EXPECT_TRUE(MessageBox::TakeShown().empty());
+    EXPECT_FALSE(IsIslandMarked("gull-0002"));
 }
 
 } // namespace

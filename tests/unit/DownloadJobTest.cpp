@@ -6,7 +6,9 @@
 #include "device/HighscoreCollection.h"
 #include "device/RapiSession.h"
 #include "scores/HighscoreTree.h"
+#include "scores/IslandsSource.h"
 
+#include <QSettings>
 #include <gtest/gtest.h>
 
 namespace {
@@ -62,6 +64,57 @@ TEST(DownloadJob, ScansThroughTheSessionAndDisconnectsAfterwards) {
     EXPECT_EQ(collection.sources[0]->LoadFromDevice("\\x"), READ_OPEN_FAILED);
 }
 
+TEST(DownloadJob, AStopLeavesTheHandheldAndTheSourcesAsTheyWere) {
+    QSettings().clear();
+    const QString island = QStringLiteral("\\My Documents\\Skyholm\\island.1");
+    FakeDevice device;
+    device.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco"),
+                   writers::LevelTableFile({{QStringLiteral("Ann"), 10, 1}}));
+    device.SetString(rapi::HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Zelkora\\Scorvane"),
+                     QStringLiteral("Skyholm"), QStringLiteral("2,\\My Documents\\Skyholm"));
+    device.AddFile(island, writers::IslandFileBytes("Reef", "reef-1", "body"));
+    RapiSession session;
+    CHighscoreCollection collection(25);
+    ASSERT_EQ(RunDownload(session, &device, collection, 10000), DOWNLOAD_OK);
+    // The island is published: the next download that runs to its end deletes its file.
+    std::vector<CHighscoreSource*> before;
+    for (const auto& source : collection.sources) {
+        before.push_back(source.get());
+        if (auto* islands = dynamic_cast<CIslandsSource*>(source.get())) {
+            islands->islands.at(0)->chosen = true;
+            islands->OnPublishResult(true);
+        }
+    }
+    ASSERT_EQ(before.size(), 2u);
+
+    // Stopped before it connects, or as the scan reaches any of its steps.
+    for (const std::string stage :
+         {"", "Reading the announcements", "Searching the attachments folder",
+          "Searching the program folders", "Searching the storage cards",
+          "Reading the game statistics", "Reading announced highscores"}) {
+        SCOPED_TRACE(stage);
+        std::stop_source stop;
+        if (stage.empty())
+            stop.request_stop();
+        collection.progress = [&](const std::string& what) {
+            if (what == stage)
+                stop.request_stop();
+        };
+        EXPECT_EQ(RunDownload(session, &device, collection, 10000, stop.get_token()),
+                  DOWNLOAD_STOPPED);
+        std::vector<CHighscoreSource*> after;
+        for (const auto& source : collection.sources)
+            after.push_back(source.get());
+        EXPECT_EQ(after, before);
+        EXPECT_TRUE(device.HasFile(island));
+        EXPECT_FALSE(session.IsConnected());
+    }
+    EXPECT_EQ(device.sessionsStarted, 7) << "a stop before the start opens no session";
+    collection.progress = nullptr;
+    EXPECT_EQ(RunDownload(session, &device, collection, 10000), DOWNLOAD_OK);
+    EXPECT_FALSE(device.HasFile(island));
+}
+
 TEST(DownloadJob, MessagesComeInTheOrderTheDesktopShowsThem) {
     CHighscoreCollection collection(25);
     EXPECT_EQ(DownloadMessages(DOWNLOAD_OK, collection, true), std::vector<std::string>{});
@@ -83,6 +136,8 @@ TEST(DownloadJob, MessagesComeInTheOrderTheDesktopShowsThem) {
               std::vector<std::string>{"Unable to connect to the mobile device."});
     EXPECT_EQ(DownloadMessages(DOWNLOAD_SCAN_FAILED, collection, false),
               std::vector<std::string>{"Error downloading highscores from the mobile device."});
+    EXPECT_EQ(DownloadMessages(DOWNLOAD_STOPPED, collection, true),
+              std::vector<std::string>{"The download was stopped."});
     EXPECT_EQ(DownloadMessages(7, collection, true),
               std::vector<std::string>{"Unexpected error occured while downloading highscores "
                                        "from the mobile device."});

@@ -277,6 +277,28 @@ TEST(PublishRun, SourcesWithoutDataAreSkippedAndCanLeaveAPassEmpty) {
     EXPECT_TRUE(run.Succeeded());
 }
 
+TEST(PublishRun, AStopIsToldOnceAndLeavesEarlierMessagesAlone) {
+    const PublishMessage stopped{"Publishing was stopped.", MessageIcon::Plain};
+    const PublishMessage sent{FormatPublishResult(0, "", "ludora.example", ""),
+                              MessageIcon::Information};
+    struct Case {
+        int community, islands;
+        std::vector<PublishMessage> messages;
+    };
+    for (const Case& c : {Case{PUBLISH_STOPPED, PUBLISH_STOPPED, {stopped}},
+                          Case{UPLOAD_OK, PUBLISH_STOPPED, {sent, stopped}}}) {
+        TestSource a("A", DEST_COMMUNITY), i("I", DEST_ISLANDS);
+        CPublishRun run(ReadySettings());
+        run.AddSource(a, {0});
+        run.AddSource(i, {0});
+        FakeUploader uploader;
+        uploader.codes = {{"A", c.community}, {"I", c.islands}};
+        uploader.Run(run);
+        EXPECT_EQ(run.CompletionMessages(), c.messages);
+        EXPECT_EQ(i.outcomes, std::vector<bool>{false}) << "a stopped upload failed";
+    }
+}
+
 TEST(PublishRun, BothDestinationsSuccessfulGiveTwoInformationMessagesInOrder) {
     for (const bool recorded : {true, false}) {
         TestSource a("A", DEST_COMMUNITY), i("I", DEST_ISLANDS);

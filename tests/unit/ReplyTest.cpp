@@ -112,7 +112,8 @@ TEST(PublishMessages, EveryCodeHasItsText) {
         {16, e + "Please do not use old settings.ino file for your new islands! Your current "
                  "island have the same ID as one of completed islands, so we can't upload it "
                  "into Zelk Vondrel."},
-        {17, unexpected},
+        {17, "Publishing was stopped."},
+        {18, unexpected},
         {-1, unexpected},
     };
     for (const auto& [code, text] : cases)
