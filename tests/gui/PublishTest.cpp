@@ -284,7 +284,7 @@ TEST_F(PublishTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     view->FinishWorkerForTest();
     EXPECT_EQ(MessageBox::TakeShown(), std::vector<MessageBox::Shown>{
                                            Box(FormatPublishResult(PUBLISH_STOPPED, "", "", ""))});
-    EXPECT_FALSE(IsIslandMarked("gull-0002"));
+    EXPECT_FALSE(CIslandMarks(UserProfile()).IsMarked("gull-0002"));
 
     // Closing: the window goes while the server still holds the request.
     frame->Actions().publish->trigger();
@@ -295,7 +295,7 @@ TEST_F(PublishTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     view->FinishWorkerForTest();
     EXPECT_EQ(view->PublishRunInProgress()->result2, PUBLISH_STOPPED);
     EXPECT_TRUE(MessageBox::TakeShown().empty());
-    EXPECT_FALSE(IsIslandMarked("gull-0002"));
+    EXPECT_FALSE(CIslandMarks(UserProfile()).IsMarked("gull-0002"));
 }
 
 } // namespace
