@@ -2,109 +2,86 @@
 
 // One publish run as both front ends drive it:
 //
-//   1. the front end selects the sources with the entries the user checked (AddSource),
-//   2. Prepare checks the servers and e-mail addresses, asking through the prompts,
-//   3. RunPasses uploads, destination 1 then destination 2 (on a worker thread in the
-//      desktop program),
-//   4. CompletionMessages gives the texts to show, in order.
+//   1. the front end adds each source with the entries the user checked (addSource),
+//   2. prepare() checks the servers and e-mail addresses, asking through the prompts,
+//   3. run() uploads, destination 1 then destination 2 (on a worker in the desktop program),
+//   4. completionMessages() gives the texts to show, in order.
 //
-// The run works on its own copy of the settings, so a worker never reads strings that an
-// Options dialog on another thread is replacing.
+// The run works on its own copy of the settings, so a worker never reads settings that an
+// Options dialog is replacing.
 
-#include "ui/Settings.h"
+#include "download/HighscoreSource.h"
+#include "profile/Settings.h"
+#include "publish/Upload.h"
 
-#include <cstdint>
 #include <functional>
-#include <set>
-#include <string>
-#include <vector>
+#include <memory>
+#include <stop_token>
 
-class CHighscoreSource;
+class IslandMarks;
 
-enum class MessageIcon {
-    Plain,       // no icon
-    Information, // the information icon
-    Stop,        // the stop sign
-};
-
+enum class MessageIcon { None, Information, Stop };
 enum class PromptAnswer { Ok, Yes, No, Cancel };
 
 struct PublishMessage {
-    std::string text;
-    MessageIcon icon = MessageIcon::Plain;
+    QString text;
+    MessageIcon icon = MessageIcon::None;
 
     bool operator==(const PublishMessage&) const = default;
 };
 
-// How a run asks the user. Message boxes are captioned with the program's name.
-class IPublishPrompts {
+// How a run asks the user.
+class PublishPrompts {
 public:
-    virtual ~IPublishPrompts() = default;
-    // A message with an OK button. Ok normally; Cancel when the user dismissed it otherwise.
-    virtual PromptAnswer ShowMessage(const PublishMessage& message) = 0;
-    // A question with Yes, No and Cancel buttons.
-    virtual PromptAnswer AskYesNoCancel(const std::string& text) = 0;
-    // Runs the Options dialog. True when it ended with OK; settings then holds what it saved.
-    virtual bool RunOptionsDialog(CSettings& settings) = 0;
+    virtual ~PublishPrompts() = default;
+    // A message with an OK button: Ok, or Cancel when the user dismissed it otherwise.
+    virtual PromptAnswer showMessage(const PublishMessage& message) = 0;
+    // A question with Yes, No and Cancel.
+    virtual PromptAnswer askYesNoCancel(const QString& text) = 0;
+    // Runs the Options dialog to fill in the missing address; true when it ended with OK,
+    // and settings then holds what it saved.
+    virtual bool runOptions(Settings& settings, Site missing) = 0;
 };
 
-inline constexpr const char* kNoServerText =
-    "Server name is not specified. Check the application is installed properly.";
-inline constexpr const char* kIslandsOptionsText = "Please fill ZelkSkyholm options.";
-inline constexpr const char* kIslandsAbortText = "Zelk Skyholm highscores publish aborted.";
-inline constexpr const char* kNothingSelectedText = "No highscores selected";
-// Added to a destination's completion message when a successful upload could not be noted in
-// the profile (the islands' deletion marks).
-inline constexpr const char* kNotRecordedText =
-    "The profile could not be saved, so the published islands stay on the handheld and will "
-    "be offered for publishing again.";
-
-// The question asked when the community e-mail address is missing.
-std::string EmailPromptText(const std::string& communityHost);
-
-class CPublishRun {
+class PublishRun {
 public:
-    // Uploads one source with the run's settings; a result code.
-    using Uploader = std::function<int(CHighscoreSource& source, const CSettings& settings)>;
-    // The fixed pause between uploads.
-    using Pause = std::function<void()>;
+    // Uploads one source's data to a destination.
+    using Uploader = std::function<UploadResult(const DestinationSettings& destination,
+                                                const QByteArray& data, std::stop_token stop)>;
 
-    explicit CPublishRun(const CSettings& settings);
+    PublishRun(const Settings& settings, IslandMarks& marks);
 
-    // Sets the source's chosen entries to the checked ones (in tree order) and selects the
-    // source when there is at least one. The source's earlier choice is cleared either way.
-    void AddSource(CHighscoreSource& source, const std::vector<std::uint32_t>& checkedEntries);
-
+    // Selects the source when at least one of its entries is checked (indices in tree order).
+    void addSource(std::shared_ptr<HighscoreSource> source, QList<quint32> checked);
     // The server and e-mail checks with their prompts. False when the run stops here; the
-    // messages already shown went through the prompts.
-    bool Prepare(IPublishPrompts& prompts);
+    // messages were shown through the prompts.
+    bool prepare(PublishPrompts& prompts);
+    // Both passes; pass 2 runs even when pass 1 failed; 10 ms between uploads. Without an
+    // uploader the data goes out through postUpload.
+    void run(std::stop_token stop = {}, const Uploader& upload = {});
+    // The messages to show after run(), in order, with their icons.
+    QList<PublishMessage> completionMessages() const;
+    // True when no pass failed.
+    bool succeeded() const;
 
-    // Both passes. Pass 2 runs even when pass 1 failed. Without an uploader the sources go
-    // through UploadSource; without a pause the run sleeps 10 ms.
-    void RunPasses(const Uploader& upload = Uploader(), const Pause& pause = Pause());
-
-    // The messages to show after the passes, in order, with their icons.
-    std::vector<PublishMessage> CompletionMessages() const;
-
-    // How many selected sources go to destination 1 or 2.
-    int CountForDestination(int destination) const;
-    // True when no pass failed (each result is 0 or 9).
-    bool Succeeded() const;
-
-    const CSettings& Settings() const { return settings; }
-    const std::vector<CHighscoreSource*>& Selected() const { return selected; }
-
-    int result1 = 0;
-    int result2 = 0;
-    CHighscoreSource* current1 = nullptr;
-    CHighscoreSource* current2 = nullptr;
-    // Destinations with a successful upload whose outcome could not be recorded.
-    std::set<int> unrecorded;
+    const Settings& settings() const { return m_settings; }
 
 private:
-    void RunPass(int destination, int& result, CHighscoreSource*& current, const Uploader& upload,
-                 const Pause& pause);
+    struct Selected {
+        std::shared_ptr<HighscoreSource> source;
+        QList<quint32> checked;
+    };
+    struct PassResult {
+        UploadResult result = UploadResult::NothingUploaded;
+        QString title;             // the failed (or last) source's title
+        bool marksRecorded = true; // what a successful upload must remember was written
+    };
+    int countFor(Destination destination) const;
+    PassResult runPass(Destination destination, std::stop_token stop, const Uploader& upload);
 
-    CSettings settings;
-    std::vector<CHighscoreSource*> selected;
+    Settings m_settings;
+    IslandMarks& m_marks;
+    QList<Selected> m_selected;
+    PassResult m_community;
+    PassResult m_islands;
 };
