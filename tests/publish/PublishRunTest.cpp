@@ -130,12 +130,11 @@ TEST_F(PublishRunTest, NothingCheckedGivesOneMessageAndNoChecks) {
 TEST_F(PublishRunTest, AMissingServerStopsBeforeAnyPrompt) {
     Settings settings = readySettings();
     settings.islands.server.clear();
-    settings.community.email.clear();
     PublishRun communityOnly(settings, marks); // the islands server is not needed
     communityOnly.addSource(source("A", Destination::Community), {0});
-    ScriptedPrompts asked;
-    EXPECT_TRUE(communityOnly.prepare(asked));
-    EXPECT_EQ(asked.shown.size(), 1) << "the e-mail question";
+    ScriptedPrompts none;
+    EXPECT_TRUE(communityOnly.prepare(none));
+    EXPECT_TRUE(none.shown.isEmpty());
 
     PublishRun both(settings, marks);
     both.addSource(source("A", Destination::Community), {0});
@@ -145,82 +144,61 @@ TEST_F(PublishRunTest, AMissingServerStopsBeforeAnyPrompt) {
     EXPECT_EQ(refused.shown, QList<PublishMessage>{{kNoServerText}});
 }
 
-TEST_F(PublishRunTest, TheEmailQuestionHonoursEachAnswer) {
-    Settings settings = readySettings();
-    settings.community.email.clear();
+// The community address is asked for with a question; the islands account with a message
+// that opens Options, and without it the islands' publish is aborted.
+TEST_F(PublishRunTest, AMissingAddressIsAskedFor) {
+    const PublishMessage question{emailPromptText()};
+    const PublishMessage fill{kIslandsOptionsText};
+    const PublishMessage aborted{kIslandsAbortText, MessageIcon::Stop};
+    using enum PromptAnswer;
     struct Case {
         const char* what;
+        Site site;
         QList<PromptAnswer> answers;
-        QList<bool> dialogs;
+        QList<bool> dialogs; // how each Options dialog ends
+        QString given;       // the address it gives
+        QList<PublishMessage> shown;
         bool prepared;
-        QString email; // what the upload then uses
-        int questions;
     };
     const Case cases[] = {
-        {"no: on without an address", {PromptAnswer::No}, {}, true, "", 1},
-        {"cancel", {PromptAnswer::Cancel}, {}, false, "", 1},
-        {"yes, dialog cancelled", {PromptAnswer::Yes}, {false}, false, "", 1},
-        {"yes, address given", {PromptAnswer::Yes}, {true}, true, "new@ludora.example", 1},
+        {"no: on without an address", Site::Community, {No}, {}, "", {question}, true},
+        {"cancel", Site::Community, {Cancel}, {}, "", {question}, false},
+        {"yes, Options cancelled", Site::Community, {Yes}, {false}, "", {question}, false},
+        {"yes, address given", Site::Community, {Yes}, {true}, "new@x", {question}, true},
         {"asked again while it stays empty",
-         {PromptAnswer::Yes, PromptAnswer::No},
+         Site::Community,
+         {Yes, No},
          {true},
-         true,
          "",
-         2},
+         {question, question},
+         true},
+        {"Options cancelled", Site::Islands, {}, {false}, "", {fill, aborted}, false},
+        {"Options left it empty", Site::Islands, {}, {true}, "", {fill, aborted}, false},
+        {"message dismissed", Site::Islands, {Cancel}, {}, "", {fill}, false},
+        {"no: on without it", Site::Islands, {No}, {}, "", {fill}, true},
+        {"address given", Site::Islands, {}, {true}, "me@x", {fill}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
+        const bool islands = c.site == Site::Islands;
+        Settings settings = readySettings();
+        (islands ? settings.islands : settings.community).email.clear();
         PublishRun run(settings, marks);
-        run.addSource(source("A", Destination::Community), {0});
+        run.addSource(source("A", islands ? Destination::Islands : Destination::Community), {0});
         ScriptedPrompts prompts;
         prompts.answers = c.answers;
         prompts.dialogs = c.dialogs;
-        prompts.communityEmail = c.email;
+        (islands ? prompts.islandsEmail : prompts.communityEmail) = c.given;
         ASSERT_EQ(run.prepare(prompts), c.prepared);
-        EXPECT_EQ(prompts.shown.size(), c.questions);
-        EXPECT_EQ(prompts.shown[0].text, emailPromptText());
-        EXPECT_TRUE(emailPromptText().contains(" www.ludora-highscores.example , "));
+        EXPECT_EQ(prompts.shown, c.shown);
+        EXPECT_EQ(prompts.asked, QList<Site>(c.dialogs.size(), c.site));
         if (!c.prepared)
             continue;
         FakeUploads uploads;
         run.run({}, uploads.uploader());
-        EXPECT_EQ(uploads.emails, QStringList{c.email}) << "the run's own copy of the settings";
+        EXPECT_EQ(uploads.emails, QStringList{c.given}) << "the run's own copy of the settings";
     }
-}
-
-TEST_F(PublishRunTest, TheIslandsAccountPrompt) {
-    Settings settings = readySettings();
-    settings.islands.email.clear();
-    const PublishMessage fill{kIslandsOptionsText};
-    const PublishMessage aborted{kIslandsAbortText, MessageIcon::Stop};
-    struct Case {
-        const char* what;
-        QList<PromptAnswer> answers;
-        QList<bool> dialogs;
-        QString email;
-        bool prepared;
-        QList<PublishMessage> shown;
-    };
-    const Case cases[] = {
-        {"dialog cancelled", {}, {false}, "", false, {fill, aborted}},
-        {"dialog left the address empty", {}, {true}, "", false, {fill, aborted}},
-        {"message dismissed", {PromptAnswer::Cancel}, {}, "", false, {fill}},
-        {"no: on without it", {PromptAnswer::No}, {}, "", true, {fill}},
-        {"address given", {}, {true}, "me@sky.example", true, {fill}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        PublishRun run(settings, marks);
-        run.addSource(source("I", Destination::Islands), {0});
-        ScriptedPrompts prompts;
-        prompts.answers = c.answers;
-        prompts.dialogs = c.dialogs;
-        prompts.islandsEmail = c.email;
-        EXPECT_EQ(run.prepare(prompts), c.prepared);
-        EXPECT_EQ(prompts.shown, c.shown);
-        EXPECT_EQ(run.settings().islands.email, c.email);
-        EXPECT_EQ(prompts.asked, QList<Site>(c.dialogs.size(), Site::Islands));
-    }
+    EXPECT_TRUE(emailPromptText().contains(" www.ludora-highscores.example , "));
 }
 
 TEST_F(PublishRunTest, TheFirstFailureEndsItsPassAndNamesTheFailingSource) {
