@@ -38,21 +38,16 @@ QStringView withoutClosingBackslash(const QString& path) {
 
 void loadAnnouncedSources(ScanContext& scan) {
     scan.collection.islandsFoldersLoaded = 0;
-    QList<QStringView> islandsFolders;
+    QStringList islandsFolders;
     for (const Announcement& announcement : scan.announcements) {
         if (announcement.kind == 1) {
             loadNewHighscores(scan, announcement.text);
-            continue;
+        } else if (announcement.kind == 2) {
+            const QStringView folder = withoutClosingBackslash(announcement.text);
+            if (!islandsFolders.contains(folder, Qt::CaseInsensitive)) {
+                islandsFolders.append(folder.toString());
+                loadIslands(scan, announcement.text);
+            }
         }
-        if (announcement.kind != 2)
-            continue;
-        const QStringView folder = withoutClosingBackslash(announcement.text);
-        bool seen = false;
-        for (const QStringView earlier : islandsFolders)
-            seen = seen || earlier.compare(folder, Qt::CaseInsensitive) == 0;
-        if (seen)
-            continue;
-        islandsFolders.append(folder);
-        loadIslands(scan, announcement.text);
     }
 }

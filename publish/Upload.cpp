@@ -62,7 +62,7 @@ QNetworkRequest postRequest(const QUrl& url, const UploadOptions& options) {
                          QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(int(options.transferTimeout.count()));
-    if (url.scheme() == u"https" && !options.caCertificates.isEmpty()) {
+    if (!options.caCertificates.isEmpty()) {
         QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
         tls.addCaCertificates(options.caCertificates);
         request.setSslConfiguration(tls);
@@ -98,7 +98,6 @@ UploadResult exchange(const QUrl& url, const QByteArray& body, const UploadOptio
     QEventLoop loop;
     QNetworkAccessManager manager;
     manager.setProxyFactory(new SystemProxyFactory);
-    manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     const std::unique_ptr<QNetworkReply> reply(manager.post(postRequest(url, options), body));
 
     // A stop may come from another thread: the abort is handed to this thread's loop.

@@ -5,7 +5,9 @@
 
 #include "download/Download.h"
 #include "download/IslandsSource.h"
+#include "formats/UploadData.h"
 #include "profile/IslandMarks.h"
+#include "profile/Settings.h"
 
 #include <QFile>
 #include <QSettings>
@@ -147,6 +149,28 @@ TEST(HighscoreTree, ShowsEntriesWithTheirRecordIndexAndDropsSourcesWithNothingTo
               (QList<SourceEntry>{{1, "Ann, 2500 points, Level: 6"}, {2, "Bob, 900 points"}}));
     EXPECT_EQ(tree[1].source, collection.sources[2]);
     EXPECT_TRUE(tree[1].entries.isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST(SourceUploads, CarryTheChosenEntriesWithTheirSitesAccount) {
+    Settings settings;
+    settings.community.email = QStringLiteral("c@x");
+    settings.islands.email = QStringLiteral("i@x");
+    settings.islands.password = QStringLiteral("pw");
+    const HighscoreTable table{1, 1, "T", {{"Ann", 5, ""}}};
+    EXPECT_EQ(TableSource("g", table, "text").uploadData(settings, {0, 3}),
+              tableUploadData("text", {0, 3}, "c@x"));
+    EXPECT_EQ(
+        TableSource("n", table, "text", TableSource::Kind::Announced).uploadData(settings, {1}),
+        tableUploadData("text", {1}, "i@x"));
+    // Empty island files are never sent.
+    const IslandsSource islands(
+        {{"\\a.1", 1, "one", "", ""}, {"\\b.2", 2, "", "", ""}, {"\\c.3", 3, "three", "", ""}});
+    EXPECT_EQ(islands.uploadData(settings, {0, 1, 7}), islandsUploadData("i@x", "pw", {"one"}));
+    EXPECT_EQ(IslandsSource({}).uploadData(settings, {0}), std::nullopt);
 }
 
 } // namespace
