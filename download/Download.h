@@ -2,8 +2,9 @@
 
 // One download, as a worker runs it: ends any earlier session, connects, scans the handheld
 // (deleting the island files that an earlier publish marked), disconnects. The handheld's
-// link pauses separate the steps. A stop asked for is honoured between steps, never inside
-// one, and never while published islands are being deleted.
+// link pauses separate the steps. A stop asked for ends the download before the scan's next
+// step (a folder search in progress ends its walk early), never while published islands are
+// being deleted; a stopped download has deleted nothing and written nothing to the profile.
 
 #include "download/Collection.h"
 
@@ -41,6 +42,7 @@ struct DownloadRequest {
 
 DownloadOutcome runDownload(const DownloadRequest& request);
 
-// The texts of the message boxes shown after a download, in order. treeShown tells whether
-// the tree rebuilt from the outcome has at least one branch.
+// The texts of the message boxes shown after a download, in order, the profile's "not saved"
+// text last when the island marks could not be written. treeShown tells whether the tree
+// rebuilt from the outcome has at least one branch.
 QStringList downloadMessages(const DownloadOutcome& outcome, bool treeShown);

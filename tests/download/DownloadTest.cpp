@@ -88,6 +88,19 @@ TEST_F(DownloadTest, AStopLeavesTheHandheldAndTheProfileAsTheyWere) {
     EXPECT_FALSE(QFile::exists(image.HostPath(kIsland)));
 }
 
+// Once the deletion of published islands has begun, a stop waits for its end.
+TEST_F(DownloadTest, TheDeletionOfPublishedIslandsIsNeverStoppedHalfway) {
+    const QString second = QStringLiteral("\\My Documents\\Skyholm\\island.2");
+    image.AddFile(second, writers::IslandFileBytes("Cove", "cove-2"));
+    const auto first = download().collection.sources.value(0);
+    ASSERT_TRUE(first && first->published(true, {0, 1}, marks));
+    std::stop_source stop;
+    handheld.removing = [&] { stop.request_stop(); };
+    EXPECT_EQ(download(stop.get_token()).result, DownloadResult::Ok);
+    EXPECT_EQ(handheld.removed, 2);
+    EXPECT_FALSE(QFile::exists(image.HostPath(kIsland)) || QFile::exists(image.HostPath(second)));
+}
+
 TEST(DownloadMessages, ComeInTheOrderTheyAreShown) {
     const QString islands = QStringLiteral(
         "Unable to download Zelk Skyholm highscores.\nPlease make sure that:\n1. Zelk Skyholm "

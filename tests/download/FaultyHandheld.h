@@ -8,6 +8,8 @@
 #include "handheld/Handheld.h"
 #include "profile/Profile.h"
 
+#include <functional>
+
 class FaultyHandheld final : public Handheld {
 public:
     explicit FaultyHandheld(const TestImage& image)
@@ -15,9 +17,10 @@ public:
 
     bool refuseSessions = false;
     bool failListings = false;
-    QString unreadable;       // reading a file whose path ends with this fails
-    bool keepDeleted = false; // a deletion leaves the file where it is
-    QString notices;          // the backend's notice
+    QString unreadable;                  // reading a file whose path ends with this fails
+    bool keepDeleted = false;            // a deletion leaves the file where it is
+    QString notices;                     // the backend's notice
+    std::function<void()> removing = {}; // told before each deletion
 
     int sessions = 0; // connects that succeeded
     int open = 0;     // sessions still open
@@ -55,6 +58,8 @@ public:
     bool exists(const QString& path) override { return m_image->exists(path); }
     void remove(const QString& path) override {
         ++removed;
+        if (removing)
+            removing();
         if (!keepDeleted)
             m_image->remove(path);
     }

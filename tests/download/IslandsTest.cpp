@@ -214,6 +214,7 @@ TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
             QFile::remove(image.HostPath(kFolder + "\\e.4"));
             download();
             finished = true;
+            EXPECT_FALSE(writeFailed);
         } catch (const StoppingProfile::Stopped&) {
         }
         marks = std::make_unique<IslandMarks>(profile);

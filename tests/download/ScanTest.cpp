@@ -149,6 +149,10 @@ TEST(Scan, FindsWhatEachPlaceHolds) {
          kOwnerKey + "\"Owner\"=" + RegistryHex(Utf16z("Zo\u00eb") + "junk") +
              "\n\"Name\"=\"N\"\n" + solitaire("00000001", "00000001"),
          {"Solvane: Zelk Solvane: Zo\u00eb|1|Games: 1, won: 1"}},
+        {"an owner's name of an odd length",
+         {},
+         kOwnerKey + "\"Owner\"=hex:41,00,42\n" + solitaire("00000001", "00000001"),
+         {"Solvane: Zelk Solvane: AB|1|Games: 1, won: 1"}},
         {"the owner's other name",
          {},
          kOwnerKey + "\"Owner\"=hex:\n\"Name\"=\"Nan\"\n" + solitaire("00000001", "00000001"),
