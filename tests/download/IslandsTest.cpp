@@ -2,7 +2,6 @@
 // never lose an island the player has not published.
 #include "FaultyHandheld.h"
 #include "HighscoreWriters.h"
-#include "UnwritableProfile.h"
 
 #include "download/AnnouncedSources.h"
 #include "download/IslandsFolder.h"
@@ -126,28 +125,18 @@ TEST_F(IslandsTest, FoldersThatCannotBeReadWhole) {
         const char* what;
         QString folder;
         QStringList files;
-        int loaded;
-        int islands;
-        std::function<void(FaultyHandheld&)> fault = {};
+        int islands; // -1: the folder is not loaded
+        QString unreadable = {};
+        bool unlistable = false;
     };
     const Case cases[] = {
-        {"an empty folder", kFolder, {}, 1, 0},
-        {"a missing folder", kFolder + "x", {}, 0, 0},
-        {"an unreadable file",
-         kFolder,
-         {"a.1", "b.2"},
-         0,
-         0,
-         [](FaultyHandheld& h) { h.unreadable = QStringLiteral("b.2"); }},
-        {"a folder that cannot be listed",
-         kFolder,
-         {"a.1"},
-         0,
-         0,
-         [](FaultyHandheld& h) { h.failListings = true; }},
-        {"room for a one-character name", deep + QString(54, 'c'), {"1"}, 1, 1},
-        {"a path one too long", deep + QString(54, 'c'), {"12"}, 0, 0},
-        {"no room for a file name", deep + QString(55, 'c'), {"1"}, 0, 0},
+        {"an empty folder", kFolder, {}, 0},
+        {"a missing folder", kFolder + "x", {}, -1},
+        {"an unreadable file", kFolder, {"a.1", "b.2"}, -1, "b.2"},
+        {"a folder that cannot be listed", kFolder, {"a.1"}, -1, {}, true},
+        {"room for a one-character name", deep + QString(54, 'c'), {"1"}, 1},
+        {"a path one too long", deep + QString(54, 'c'), {"12"}, -1},
+        {"no room for a file name", deep + QString(55, 'c'), {"1"}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -157,13 +146,13 @@ TEST_F(IslandsTest, FoldersThatCannotBeReadWhole) {
             folder.AddFile(c.folder + u'\\' + file, writers::IslandFileBytes("I", "I"));
         FaultyHandheld faulty(folder);
         ASSERT_TRUE(faulty.connect({}, {}));
-        if (c.fault)
-            c.fault(faulty);
+        faulty.unreadable = c.unreadable;
+        faulty.failListings = c.unlistable;
         ScanContext scan(faulty, *marks);
         scan.announcements = {{2, c.folder}};
         loadAnnouncedSources(scan);
-        EXPECT_EQ(scan.collection.islandsFoldersLoaded, c.loaded);
-        EXPECT_EQ(scan.collection.sources.size(), c.islands ? 1 : 0);
+        EXPECT_EQ(scan.collection.islandsFoldersLoaded, c.islands < 0 ? 0 : 1);
+        EXPECT_EQ(scan.collection.sources.size(), c.islands > 0 ? 1 : 0);
     }
 }
 
@@ -253,10 +242,9 @@ TEST_F(IslandsTest, APublishThatCannotBeRecordedSaysSo) {
     addIsland("b.1", "One", "I1");
     const auto source = download();
     ASSERT_TRUE(source);
-    {
-        const UnwritableProfile unwritable;
-        EXPECT_FALSE(source->published(true, {0}, *marks));
-    }
+    StoppingProfile refusing(0, false);
+    IslandMarks unsaved(refusing);
+    EXPECT_FALSE(source->published(true, {0}, unsaved));
     EXPECT_FALSE(marks->isMarked("I1"));
 }
 

@@ -9,11 +9,14 @@
 
 namespace {
 
-// A source that records what it was told after its upload.
+// A source whose upload data is its name; it notes what it is told after its upload in a log
+// ("A+" after a success, "A-" after a failure).
 class TestSource final : public HighscoreSource {
 public:
-    TestSource(const QString& title, Destination destination, bool empty = false)
-        : HighscoreSource(title), m_destination(destination), m_empty(empty) {}
+    TestSource(const QString& name, Destination destination, bool empty, bool recorded,
+               QStringList& log)
+        : HighscoreSource(name), m_destination(destination), m_empty(empty), m_recorded(recorded),
+          m_log(log) {}
 
     QString title() const override { return name(); }
     qint32 game() const override { return 1; }
@@ -23,25 +26,17 @@ public:
     std::optional<QByteArray> uploadData(const Settings&, const QList<quint32>&) const override {
         return name().toLatin1();
     }
-    bool published(bool ok, const QList<quint32>& chosen, IslandMarks&) override {
-        outcomes.append(ok);
-        told = chosen;
-        return recorded;
+    bool published(bool ok, const QList<quint32>&, IslandMarks&) override {
+        m_log << name() + (ok ? '+' : '-');
+        return m_recorded;
     }
-
-    QList<bool> outcomes;
-    QList<quint32> told;
-    bool recorded = true; // what published() answers
 
 private:
     Destination m_destination;
     bool m_empty;
+    bool m_recorded; // what published() answers
+    QStringList& m_log;
 };
-
-std::shared_ptr<TestSource> source(const QString& title, Destination destination,
-                                   bool empty = false) {
-    return std::make_shared<TestSource>(title, destination, empty);
-}
 
 // Answers from a script and records what was shown.
 class ScriptedPrompts final : public PublishPrompts {
@@ -85,26 +80,24 @@ Settings readySettings() {
     return settings;
 }
 
-// Uploads by table: the result for each source's data (Ok unless listed).
-struct FakeUploads {
-    std::map<QByteArray, UploadResult> results;
-    QList<QByteArray> sent;
-    QStringList emails;
-
-    PublishRun::Uploader uploader() {
-        return [this](const DestinationSettings& to, const QByteArray& data, std::stop_token) {
-            sent.append(data);
-            emails.append(to.email);
-            const auto found = results.find(data);
-            return found == results.end() ? UploadResult::Ok : found->second;
-        };
-    }
-};
+// Uploads that succeed, noting the address each used.
+PublishRun::Uploader noting(QStringList& emails) {
+    return [&emails](const DestinationSettings& to, const QByteArray&, std::stop_token) {
+        emails << to.email;
+        return UploadResult::Ok;
+    };
+}
 
 class PublishRunTest : public ::testing::Test {
 protected:
+    std::shared_ptr<TestSource> source(const char* name, Destination destination,
+                                       bool empty = false, bool recorded = true) {
+        return std::make_shared<TestSource>(name, destination, empty, recorded, log);
+    }
+
     UserProfile profile;
     IslandMarks marks{profile};
+    QStringList log;
 };
 
 const PublishMessage kSent1{
@@ -114,25 +107,16 @@ const PublishMessage kSent2{
     QStringLiteral("All your highscores were successfully published to the \"sky.example\"."),
     MessageIcon::Information};
 
-TEST_F(PublishRunTest, NothingCheckedGivesOneMessageAndNoChecks) {
-    PublishRun run(Settings{}, marks); // no servers, no addresses
-    run.addSource(source("A", Destination::Community), {});
-    ScriptedPrompts prompts;
-    ASSERT_TRUE(run.prepare(prompts));
-    EXPECT_TRUE(prompts.shown.isEmpty());
-    FakeUploads uploads;
-    run.run({}, uploads.uploader());
-    EXPECT_TRUE(uploads.sent.isEmpty());
-    EXPECT_EQ(run.completionMessages(), QList<PublishMessage>{{kNothingSelectedText}});
-    EXPECT_TRUE(run.succeeded());
-}
-
 TEST_F(PublishRunTest, AMissingServerStopsBeforeAnyPrompt) {
+    PublishRun nothing(Settings{}, marks); // nothing checked: no server nor address needed
+    nothing.addSource(source("A", Destination::Community), {});
+    ScriptedPrompts none;
+    EXPECT_TRUE(nothing.prepare(none));
+
     Settings settings = readySettings();
     settings.islands.server.clear();
     PublishRun communityOnly(settings, marks); // the islands server is not needed
     communityOnly.addSource(source("A", Destination::Community), {0});
-    ScriptedPrompts none;
     EXPECT_TRUE(communityOnly.prepare(none));
     EXPECT_TRUE(none.shown.isEmpty());
 
@@ -194,46 +178,62 @@ TEST_F(PublishRunTest, AMissingAddressIsAskedFor) {
         EXPECT_EQ(prompts.asked, QList<Site>(c.dialogs.size(), c.site));
         if (!c.prepared)
             continue;
-        FakeUploads uploads;
-        run.run({}, uploads.uploader());
-        EXPECT_EQ(uploads.emails, QStringList{c.given}) << "the run's own copy of the settings";
+        QStringList emails;
+        run.run({}, noting(emails));
+        EXPECT_EQ(emails, QStringList{c.given}) << "the run's own copy of the settings";
     }
     EXPECT_TRUE(emailPromptText().contains(" www.ludora-highscores.example , "));
 }
 
-TEST_F(PublishRunTest, TheFirstFailureEndsItsPassAndNamesTheFailingSource) {
-    auto a = source("A", Destination::Community), b = source("B", Destination::Community),
-         i = source("I", Destination::Islands);
-    PublishRun run(readySettings(), marks);
-    run.addSource(a, {0, 2});
-    run.addSource(i, {1});
-    run.addSource(b, {0});
-    FakeUploads uploads;
-    uploads.results["A"] = UploadResult::UnknownGame;
-    run.run({}, uploads.uploader());
-    EXPECT_EQ(uploads.sent, (QList<QByteArray>{"A", "I"})) << "pass 2 still runs";
-    EXPECT_EQ(a->outcomes, QList<bool>{false});
-    EXPECT_EQ(a->told, (QList<quint32>{0, 2}));
-    EXPECT_TRUE(b->outcomes.isEmpty());
-    EXPECT_EQ(i->outcomes, QList<bool>{true});
-    EXPECT_FALSE(run.succeeded());
-    EXPECT_EQ(run.completionMessages(),
-              (QList<PublishMessage>{{QStringLiteral("Error publishing A highscores.\nServer "
-                                                     "reports:\nUnknown game application.")},
-                                     kSent2}));
-}
-
-TEST_F(PublishRunTest, EmptySourcesAreSkippedAndCanLeaveAPassWithNothing) {
-    auto empty = source("E", Destination::Community, true);
-    PublishRun run(readySettings(), marks);
-    run.addSource(empty, {0});
-    run.addSource(source("I", Destination::Islands), {0});
-    FakeUploads uploads;
-    run.run({}, uploads.uploader());
-    EXPECT_EQ(uploads.sent, QList<QByteArray>{"I"});
-    EXPECT_TRUE(empty->outcomes.isEmpty());
-    EXPECT_EQ(run.completionMessages(), QList<PublishMessage>{kSent2});
-    EXPECT_TRUE(run.succeeded());
+// Destination 1 first, then 2; a failure ends its pass (naming the failing source) but not
+// the other; sources without data are passed over.
+TEST_F(PublishRunTest, TwoPassesAndTheirMessages) {
+    const PublishMessage nothing{kNothingSelectedText};
+    const PublishMessage failedA{QStringLiteral(
+        "Error publishing A highscores.\nServer reports:\nUnknown game application.")};
+    PublishMessage unrecorded = kSent2;
+    unrecorded.text += u'\n' + QString::fromLatin1(kNotRecordedText);
+    struct Source {
+        const char* name;
+        Destination destination;
+        bool empty = false;
+        bool recorded = true; // the marks of a successful upload were saved
+        QList<quint32> checked = {0};
+    };
+    using enum Destination;
+    struct Case {
+        const char* what;
+        QList<Source> sources;
+        QStringList told;
+        QList<PublishMessage> messages;
+        bool succeeded = true;
+    };
+    const Case cases[] = {
+        {"nothing checked", {{"A", Community, false, true, {}}}, {}, {nothing}},
+        {"a failure",
+         {{"A", Community}, {"I", Islands}, {"B", Community}},
+         {"A-", "I+"},
+         {failedA, kSent2},
+         false},
+        {"an empty source", {{"E", Community, true}, {"I", Islands}}, {"I+"}, {kSent2}},
+        {"marks not saved",
+         {{"I", Islands, false, false}, {"C", Community}},
+         {"C+", "I+"},
+         {kSent1, unrecorded}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        log.clear();
+        PublishRun run(readySettings(), marks);
+        for (const Source& s : c.sources)
+            run.addSource(source(s.name, s.destination, s.empty, s.recorded), s.checked);
+        run.run({}, [](const DestinationSettings&, const QByteArray& data, std::stop_token) {
+            return data == "A" ? UploadResult::UnknownGame : UploadResult::Ok;
+        });
+        EXPECT_EQ(log, c.told);
+        EXPECT_EQ(run.completionMessages(), c.messages);
+        EXPECT_EQ(run.succeeded(), c.succeeded);
+    }
 }
 
 TEST_F(PublishRunTest, AStopIsToldOnceAndNothingIsUploadedAfterIt) {
@@ -244,40 +244,21 @@ TEST_F(PublishRunTest, AStopIsToldOnceAndNothingIsUploadedAfterIt) {
     };
     for (const Case& c :
          {Case{UploadResult::Stopped, {stopped}}, Case{UploadResult::Ok, {kSent1, stopped}}}) {
-        auto a = source("A", Destination::Community), i = source("I", Destination::Islands);
+        log.clear();
         PublishRun run(readySettings(), marks);
-        run.addSource(a, {0});
-        run.addSource(i, {0});
-        FakeUploads uploads;
+        run.addSource(source("A", Destination::Community), {0});
+        run.addSource(source("I", Destination::Islands), {0});
         std::stop_source stop;
-        auto upload = uploads.uploader();
-        run.run(stop.get_token(),
-                [&](const DestinationSettings& to, const QByteArray& data, std::stop_token token) {
-                    upload(to, data, token);
-                    stop.request_stop(); // the user stops during the first upload
-                    return c.community;
-                });
-        EXPECT_EQ(uploads.sent, QList<QByteArray>{"A"});
-        EXPECT_EQ(i->outcomes, QList<bool>{false}) << "a stopped upload failed";
+        int uploads = 0;
+        run.run(stop.get_token(), [&](const DestinationSettings&, const QByteArray&, auto) {
+            ++uploads;
+            stop.request_stop(); // the user stops during the first upload
+            return c.community;
+        });
+        EXPECT_EQ(uploads, 1);
+        EXPECT_EQ(log.last(), "I-") << "a stopped upload failed";
         EXPECT_EQ(run.completionMessages(), c.messages);
         EXPECT_FALSE(run.succeeded());
-    }
-}
-
-TEST_F(PublishRunTest, BothDestinationsSucceedInOrderAndSayWhenMarksWereNotSaved) {
-    for (const bool recorded : {true, false}) {
-        auto i = source("I", Destination::Islands);
-        i->recorded = recorded;
-        PublishRun run(readySettings(), marks);
-        run.addSource(i, {0});
-        run.addSource(source("A", Destination::Community), {0});
-        FakeUploads uploads;
-        run.run({}, uploads.uploader());
-        EXPECT_EQ(uploads.sent, (QList<QByteArray>{"A", "I"}));
-        PublishMessage islands = kSent2;
-        if (!recorded)
-            islands.text += u'\n' + QString::fromLatin1(kNotRecordedText);
-        EXPECT_EQ(run.completionMessages(), (QList<PublishMessage>{kSent1, islands}));
     }
 }
 
