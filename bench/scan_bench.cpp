@@ -4,7 +4,7 @@
 // while the scan grows linearly.
 #include "HighscoreWriters.h"
 
-#include "download/Download.h"
+#include "download/Scan.h"
 #include "handheld/Handheld.h"
 #include "profile/IslandMarks.h"
 #include "profile/Profile.h"
@@ -84,18 +84,21 @@ void makeImage() {
     }
 }
 
-// One whole download of the image at folder; the number of sources found.
-qsizetype download(const QString& folder) {
+// One scan of the image at folder, on a session opened for it; the number of sources found.
+qsizetype scan(const QString& folder) {
     UserProfile profile;
     IslandMarks marks(profile);
     const std::unique_ptr<Handheld> handheld = createHandheld(folder, profile);
-    return runDownload({*handheld, marks, std::chrono::milliseconds(0)}).collection.sources.size();
+    handheld->connect(std::chrono::milliseconds(0));
+    ScanContext context(*handheld, marks);
+    scanHandheld(context, {});
+    return context.collection.sources.size();
 }
 
 void BM_ScanDevice(benchmark::State& state) {
     qsizetype found = 0;
     for (auto _ : state) {
-        found = download(image->dir.path());
+        found = scan(image->dir.path());
         benchmark::DoNotOptimize(found);
     }
     state.counters["sources"] = double(found);
@@ -124,7 +127,7 @@ void BM_ScanEmptyFolders(benchmark::State& state) {
     for (int i = 0; i < folders; ++i)
         QDir().mkpath(base + QStringLiteral("Game %1").arg(i, 6, 10, QLatin1Char('0')));
     for (auto _ : state)
-        benchmark::DoNotOptimize(download(dir.path()));
+        benchmark::DoNotOptimize(scan(dir.path()));
     state.counters["per folder"] = benchmark::Counter(
         folders, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
