@@ -50,6 +50,7 @@ TEST(SettingsText, ScriptUrlsSplitIntoServerAndPath) {
         {u"HTTPS://secure.example/up"_s, u"secure.example"_s, u"/up"_s, true,
          u"https://secure.example/up"_s},
         {u"https:/x/y"_s, u"https:"_s, u"/x/y"_s, false, u"https:/x/y"_s},
+        {u"://host/p"_s, u"host"_s, u"/p"_s, false, u"host/p"_s},
         {u""_s, u""_s, u""_s, false, u""_s},
     };
     for (const auto& c : cases) {
@@ -72,7 +73,8 @@ TEST(SettingsText, PasswordsAreObfuscatedAndRevealed) {
                                            {"0ac2b6", "abc"},
                                            {"0AC2B67", "abc"},
                                            {"", ""},
-                                           {"6B0AC2", ""}})
+                                           {"6B0AC2", ""},
+                                           {"0f", "d"}})
         EXPECT_EQ(revealPassword(QString::fromLatin1(stored)), QString::fromLatin1(password))
             << stored;
     // A character that is no hex digit counts as 0.
@@ -216,6 +218,7 @@ TEST(DeviceSettings, TheLibraryAndTheWaitComeFromTheEnvironmentThenTheProfile) {
     for (const auto& [environment, wait] : {std::pair{" 250 ", 250},
                                             {"0", 0},
                                             {"600000", 600000},
+                                            {"0000000250", 250},
                                             {"abc", 1200},
                                             {"-5", 1200},
                                             {"+5", 1200},
