@@ -144,9 +144,10 @@ TEST(TimedArchive, OnlyTheThirdEntryCountsWithScore999MinusTime) {
 
 TEST(Statistics, TheOwnerIsAskedOnlyWhenThereIsSomething) {
     const OwnerName ann = [] { return QByteArray("Ann"); };
-    EXPECT_EQ(decodeSolitaireStatistics(0, 3, ann)->records.size(), 1);
+    EXPECT_EQ(decodeSolitaireStatistics(0, 3, ann).value().records.size(), 1);
+    EXPECT_EQ(decodeModeStatistics(0, 5, ann).value().records.size(), 1);
     // Games won beyond the signed range is no score: no record, but a table.
-    EXPECT_EQ(decodeSolitaireStatistics(1, 0x80000000u, ann)->records.size(), 0);
+    EXPECT_EQ(decodeSolitaireStatistics(1, 0x80000000u, ann).value().records.size(), 0);
     EXPECT_FALSE(decodeSolitaireStatistics(0, 0, kNoOwner) || decodeModeStatistics(0, 0, kNoOwner));
 }
 
@@ -201,7 +202,7 @@ TEST(DecodeGameData, AnUnknownGameKeepsItsOwnTableText) {
               (HighscoreTable{12, 2, "Trivia", {{"Ann", 20, "x"}, {"Bob", 10, ""}}}));
     EXPECT_EQ(trivia->text, text);
     const QByteArray unsignedText = SignedTableText(12, 2, "T", {}, false) + QByteArray("\0x", 2);
-    EXPECT_EQ(decodeGameData(u"other", unsignedText, kNoOwner)->text, unsignedText);
+    EXPECT_EQ(decodeGameData(u"other", unsignedText, kNoOwner).value().text, unsignedText);
 }
 
 TEST(DecodeGameData, WhatFailsAndTheHeldNulByte) {

@@ -28,8 +28,8 @@ TEST(TableUpload, LayoutAndItsInverse) {
     EXPECT_EQ(upload->tableText, "a\nb");
     EXPECT_EQ(upload->chosen, (QList<quint32>{2, 0, 2}));
     EXPECT_EQ(upload->email, "me@x");
-    EXPECT_EQ(parseTableUpload("t\n:")->chosen, QList<quint32>());
-    EXPECT_EQ(parseTableUpload("t\n123456789:")->chosen, QList<quint32>{123456789});
+    EXPECT_EQ(parseTableUpload("t\n:").value().chosen, QList<quint32>());
+    EXPECT_EQ(parseTableUpload("t\n123456789:").value().chosen, QList<quint32>{123456789});
     for (const char* bad : {"no line feed:", "t\n0,1", "t\n-1:", "t\n+1:", "t\n 1:", "t\n1,:",
                             "t\n,1:", "t\n1234567890:", "t\nx:"})
         EXPECT_FALSE(parseTableUpload(bad)) << bad;
@@ -40,6 +40,7 @@ TEST(IslandsUpload, LayoutAndItsInverse) {
     EXPECT_EQ(data,
               islandsHead("i@x:p:w") + le32(3) + "one" + le32(300) + QByteArray(300, 'm') + kEnd);
     EXPECT_EQ(islandsUploadData("", "", {}), islandsHead(":") + kEnd);
+    EXPECT_EQ(parseIslandsUpload(islandsUploadData("", "pw", {})).value().password, "pw");
 
     const auto upload = parseIslandsUpload(data);
     ASSERT_TRUE(upload);
