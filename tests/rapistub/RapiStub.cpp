@@ -4,12 +4,14 @@
 // to misbehave in the ways a real library or connection does.
 #include "RapiStub.h"
 
+#include "handheld/ImageFolder.h"
 #include "handheld/ImageHandheld.h"
 #include "handheld/RapiTypes.h"
+#include "handheld/RegistryFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <chrono>
-#include <climits>
 #include <condition_variable>
 #include <cstring>
 #include <map>
@@ -27,7 +29,6 @@ constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT kInvalidArgument = static_cast<HRESULT>(0x80070057u);
 constexpr LONG kInvalidParameter = 87;
 constexpr HANDLE kInvalidHandle = 0xFFFFFFFFu;
-constexpr qsizetype kAnySize = std::numeric_limits<qsizetype>::max();
 
 // The image as a library serves it: without the pauses, which are the program's to make.
 class ServedImage final : public ImageHandheld {
@@ -68,9 +69,10 @@ struct Stub {
     QFile trace;
     RapiStubCounters counters{};
 
-    std::unique_ptr<ServedImage> image; // serves the open session
+    std::unique_ptr<ServedImage> image; // serves the open session's files
+    RegistryTree registry;              // and its registry, with the values' types
     std::thread::id sessionThread;
-    std::map<DWORD, std::unique_ptr<RegistryKey>> keys;
+    std::map<DWORD, RegistryTree::Key> keys;
     std::map<DWORD, OpenFile> files;
     std::set<void*> buffers;
     DWORD nextHandle = 0x100;
@@ -114,9 +116,9 @@ struct Stub {
         return image.get();
     }
 
-    RegistryKey* key(HKEY handle) {
+    RegistryTree::Key key(HKEY handle) {
         const auto it = enter() ? keys.find(handle) : keys.end();
-        return it == keys.end() ? nullptr : it->second.get();
+        return it == keys.end() ? RegistryTree::kNoKey : it->second;
     }
 
     OpenFile* file(HANDLE handle) {
@@ -170,6 +172,11 @@ RAPISTUB_API HRESULT CeRapiInit() {
         auto image = std::make_unique<ServedImage>(s.imageFolder);
         if (image->connect(std::chrono::milliseconds(0))) {
             s.image = std::move(image);
+            s.registry = RegistryTree();
+            readRegistryFile(readImageFile(s.imageFolder + QStringLiteral("/registry.reg"),
+                                           ImageHandheld::kMaxRegistryFileBytes)
+                                 .bytes,
+                             s.registry);
             s.sessionThread = std::this_thread::get_id();
             s.nextHandle = 0x100;
             ++s.counters.liveSessions;
@@ -197,35 +204,39 @@ RAPISTUB_API LONG CeRegOpenKeyEx(HKEY parent, const WCHAR* subKey, DWORD options
     return serve(QStringLiteral("CeRegOpenKeyEx(%1, %2, %3, %4)")
                      .arg(hex(parent), quoted(subKey), hex(options), hex(access)),
                  [&](Stub& s, QString& out) -> LONG {
-                     ServedImage* image = s.enter();
-                     if (!image || (parent != kCurrentUser && parent != kLocalMachine))
+                     if (!s.enter() || (parent != kCurrentUser && parent != kLocalMachine))
                          return ERROR_INVALID_HANDLE;
-                     auto key = image->openKey(parent == kCurrentUser ? RegistryRoot::CurrentUser
-                                                                      : RegistryRoot::LocalMachine,
-                                               text(subKey));
-                     if (!key)
+                     auto key =
+                         RegistryTree::root(parent == kCurrentUser ? RegistryRoot::CurrentUser
+                                                                   : RegistryRoot::LocalMachine);
+                     for (const QString& name :
+                          text(subKey).replace(u'/', u'\\').split(u'\\', Qt::SkipEmptyParts))
+                         key = s.registry.child(key, name);
+                     if (key == RegistryTree::kNoKey)
                          return ERROR_FILE_NOT_FOUND;
                      *result = s.nextHandle++;
-                     s.keys[*result] = std::move(key);
+                     s.keys[*result] = key;
                      out = QStringLiteral(", key ") + hex(*result);
                      return ERROR_SUCCESS;
                  });
 }
 
-RAPISTUB_API LONG CeRegQueryValueEx(HKEY key, const WCHAR* name, DWORD*, DWORD*, BYTE* data,
+RAPISTUB_API LONG CeRegQueryValueEx(HKEY key, const WCHAR* name, DWORD*, DWORD* type, BYTE* data,
                                     DWORD* size) {
     return serve(QStringLiteral("CeRegQueryValueEx(%1, %2, %3, %4)")
                      .arg(hex(key), quoted(name), data ? "data" : "null", number(size)),
                  [&](Stub& s, QString& out) -> LONG {
-                     RegistryKey* opened = s.key(key);
-                     const auto value = opened ? opened->bytes(text(name), kAnySize) : std::nullopt;
+                     const auto opened = s.key(key);
+                     const auto value = s.registry.value(opened, text(name));
                      if (!value)
-                         return opened ? ERROR_FILE_NOT_FOUND : ERROR_INVALID_HANDLE;
-                     const auto length = static_cast<DWORD>(value->size());
+                         return opened != RegistryTree::kNoKey ? ERROR_FILE_NOT_FOUND
+                                                               : ERROR_INVALID_HANDLE;
+                     const auto length = static_cast<DWORD>(value->data.size());
                      const std::uint32_t reported = s.setting(RAPISTUB_VALUE_SIZE);
                      const LONG answer = data && *size < length ? ERROR_MORE_DATA : ERROR_SUCCESS;
                      if (data && answer == ERROR_SUCCESS)
-                         std::memcpy(data, value->constData(), length);
+                         std::memcpy(data, value->data.data(), length);
+                     *type = value->type;
                      *size = !data && reported ? reported : length;
                      out = QStringLiteral(", size ") + number(size);
                      return answer;
@@ -238,17 +249,19 @@ RAPISTUB_API LONG CeRegEnumValue(HKEY key, DWORD index, WCHAR* name, DWORD* char
     return serve(QStringLiteral("CeRegEnumValue(%1, %2, %3)")
                      .arg(hex(key), QString::number(index), number(chars)),
                  [&](Stub& s, QString& out) -> LONG {
-                     RegistryKey* opened = s.key(key);
-                     if (!opened)
+                     const auto opened = s.key(key);
+                     if (opened == RegistryTree::kNoKey)
                          return ERROR_INVALID_HANDLE;
-                     const auto found = opened->valueName(int(std::min<DWORD>(index, INT_MAX)));
-                     if (!found)
+                     if (index >= s.registry.valueCount(opened))
                          return ERROR_NO_MORE_ITEMS;
-                     const auto length = static_cast<DWORD>(found->size());
+                     const QStringView found = s.registry.valueAt(opened, index).name;
+                     const auto length = static_cast<DWORD>(found.size());
                      const std::uint32_t moreData = s.setting(RAPISTUB_MORE_DATA);
                      const bool fits = moreData == 0 && *chars > length;
-                     if (fits)
-                         std::memcpy(name, found->utf16(), (length + 1) * sizeof(WCHAR));
+                     if (fits) {
+                         std::memcpy(name, found.utf16(), length * sizeof(WCHAR));
+                         name[length] = u'\0';
+                     }
                      *chars = moreData ? moreData : length;
                      out = QStringLiteral(", chars ") + number(chars);
                      return fits ? ERROR_SUCCESS : ERROR_MORE_DATA;
@@ -261,14 +274,14 @@ RAPISTUB_API LONG CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DW
                                     DWORD*, DWORD* longestName, DWORD*, DWORD*, FILETIME*) {
     return serve(
         QStringLiteral("CeRegQueryInfoKey(%1)").arg(hex(key)), [&](Stub& s, QString& out) -> LONG {
-            RegistryKey* opened = s.key(key);
-            if (!opened || s.setting(RAPISTUB_LONGEST_NAME) == 0xFFFFFFFFu)
-                return opened ? kInvalidParameter : ERROR_INVALID_HANDLE;
+            const auto opened = s.key(key);
+            if (opened == RegistryTree::kNoKey || s.setting(RAPISTUB_LONGEST_NAME) == 0xFFFFFFFFu)
+                return opened == RegistryTree::kNoKey ? ERROR_INVALID_HANDLE : kInvalidParameter;
             DWORD longest = 0;
-            for (int i = 0; const auto name = opened->valueName(i); ++i)
-                longest = std::max(longest, DWORD(name->size()));
-            *longestName =
-                s.setting(RAPISTUB_LONGEST_NAME) ? s.setting(RAPISTUB_LONGEST_NAME) : longest;
+            for (qsizetype i = 0; i < s.registry.valueCount(opened); ++i)
+                longest = std::max(longest, DWORD(s.registry.valueAt(opened, i).name.size()));
+            const std::uint32_t reported = s.setting(RAPISTUB_LONGEST_NAME);
+            *longestName = reported ? reported : longest;
             out = QStringLiteral(", longest ") + number(longestName);
             return ERROR_SUCCESS;
         });
@@ -276,7 +289,8 @@ RAPISTUB_API LONG CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DW
 
 RAPISTUB_API LONG CeRegCloseKey(HKEY key) {
     return serve(QStringLiteral("CeRegCloseKey(%1)").arg(hex(key)), [&](Stub& s, QString&) {
-        return s.key(key) && s.keys.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+        return s.key(key) != RegistryTree::kNoKey && s.keys.erase(key) ? ERROR_SUCCESS
+                                                                       : ERROR_INVALID_HANDLE;
     });
 }
 
@@ -373,10 +387,13 @@ RAPISTUB_API BOOL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count
             out = QStringLiteral(", count ") + number(count);
             if (listed == 0 && s.setting(RAPISTUB_EMPTY_SEARCH))
                 return 1; // *found is not written
+            // A card's top folder is marked in every listing.
+            const QString folder = text(pattern).section(QRegularExpression(u"[\\\\/]"_qs), 0, -2);
             auto* records = new CE_FIND_DATA[std::max<DWORD>(listed, 1)]{};
             for (DWORD i = 0; i < listed; ++i) {
                 const QString& name = entries->at(i).name;
-                records[i].dwFileAttributes = attributesOf(entries->at(i));
+                records[i].dwFileAttributes =
+                    attributesOf(image->entry(folder + u'\\' + name).value_or(entries->at(i)));
                 std::memcpy(records[i].cFileName, name.utf16(),
                             std::size_t(std::min<qsizetype>(name.size(), MAX_PATH - 1)) * 2);
             }
