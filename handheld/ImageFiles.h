@@ -56,7 +56,7 @@ private:
     Folder* folder(const QStringList& segments, qsizetype count);
     std::optional<Entry> child(Folder& parent, const QString& name, bool atRoot);
     std::optional<Entry> entryFor(const QFileInfo& info, const QString& name, bool atRoot) const;
-    Folder& remember(Folder& parent, const Entry& entry);
+    Folder& remember(Folder& parent, const QString& askedName, const Entry& entry);
     const QStringList& namesIn(Folder& folder);
 
     QString m_root; // canonical path of files/; empty when there is none
