@@ -1,6 +1,6 @@
 #include "handheld/ImageFiles.h"
 
-#include "handheld/ImageFolder.h"
+#include "handheld/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -184,14 +184,9 @@ std::optional<QList<ImageFiles::Entry>> ImageFiles::list(const QString& pattern,
     return entries;
 }
 
-std::unique_ptr<QFile> ImageFiles::open(const QString& devicePath) {
+std::unique_ptr<RegularFile> ImageFiles::open(const QString& devicePath) {
     const auto entry = find(devicePath);
-    if (!entry || entry->isFolder)
-        return nullptr;
-    auto file = std::make_unique<QFile>(entry->hostPath);
-    if (!openRegularFile(*file))
-        return nullptr;
-    return file;
+    return entry && !entry->isFolder ? RegularFile::open(entry->hostPath) : nullptr;
 }
 
 bool ImageFiles::remove(const QString& devicePath) {

@@ -11,13 +11,6 @@
 #include <QStringList>
 #include <optional>
 
-class QFile;
-
-// Opens file (whose name is set, and which was seen to be a regular file) for reading. Should
-// the entry have been replaced by anything else in between (a FIFO, a device, a folder), it is
-// refused, and the opening itself never waits.
-bool openRegularFile(QFile& file);
-
 enum class ImageFileStatus { Missing, Read, NotRegular, TooLarge, Unreadable };
 
 struct ImageFileContent {
