@@ -41,8 +41,8 @@ protected:
         image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco"),
                       QByteArray("level\0bytes", 11));
         image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\empty.dat"), {});
-        image.AddFile(QStringLiteral("\\Storage\\Program Files\\Alpha\\records.dat"), "r");
-        image.AddFile(QStringLiteral("\\Storage\\Program Files\\island é.isl"), "isle");
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\alpha\\records.dat"), "r");
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\Beta é.isl"), "isle");
         image.AddFolder(QStringLiteral("\\Storage Card\\Program Files"));
         image.AddFolder(QStringLiteral("\\Nothing Here"));
         image.SetDeviceIni(QStringLiteral("[Device]\nStorageCards=Storage Card\n[Link]\nPacing=0"));
@@ -91,7 +91,7 @@ TEST_P(HandheldTest, AnswersAlike) {
     for (const char* path :
          {"\\Storage\\Program Files\\vondrel\\HighScores.sco",
           "\\storage\\\\program files\\VONDREL\\EMPTY.DAT", "\\Storage\\Program Files\\missing.sco",
-          "\\Storage\\Program Files", "\\Storage\\Program Files\\island é.isl"})
+          "\\Storage\\Program Files", "\\Storage\\Program Files\\Beta é.isl"})
         answers << shown(handheld->readFile(QString::fromUtf8(path)));
     answers << shown(handheld->readFileStart(
                    u"\\Storage\\Program Files\\vondrel\\HighScores.sco"_qs, 13))
@@ -103,11 +103,11 @@ TEST_P(HandheldTest, AnswersAlike) {
             << shown(handheld->list(u"\\Nothing Here\\*"_qs, Listing::Files))
             << shown(handheld->list(u"\\Absent\\*.*"_qs, Listing::Files));
     for (const char* path : {"\\Storage", "\\STORAGE CARD", "\\Storage\\missing",
-                             "\\Storage\\Program Files\\Alpha\\records.dat"})
+                             "\\Storage\\Program Files\\alpha\\records.dat"})
         answers << QString::number(handheld->exists(QString::fromUtf8(path)));
     handheld->remove(u"\\STORAGE\\Program Files\\alpha\\RECORDS.DAT"_qs);
     handheld->remove(u"\\Storage"_qs);
-    answers << QString::number(handheld->exists(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs))
+    answers << QString::number(handheld->exists(u"\\Storage\\Program Files\\alpha\\records.dat"_qs))
             << QString::number(handheld->exists(u"\\Storage"_qs));
     handheld->disconnect();
     answers << shown(key->text(u"first"_qs)) << shown(handheld->readFile(u"\\Storage"_qs))
@@ -126,8 +126,8 @@ TEST_P(HandheldTest, AnswersAlike) {
         u"6c6576656c006279746573"_qs, u""_qs, u"-"_qs, u"-"_qs, u"69736c65"_qs,
         u"6c6576656c0062797465730000"_qs, u"-"_qs,
         // listings
-        u"Nothing Here/ Storage/ Storage Card/* "_qs, u"Alpha/ island é.isl vondrel/ "_qs,
-        u"Alpha/ vondrel/ "_qs, u"HighScores.sco "_qs, u""_qs, u"-"_qs,
+        u"Nothing Here/ Storage/ Storage Card/* "_qs, u"alpha/ Beta é.isl vondrel/ "_qs,
+        u"alpha/ vondrel/ "_qs, u"HighScores.sco "_qs, u""_qs, u"-"_qs,
         // presence and deletion
         u"1"_qs, u"1"_qs, u"0"_qs, u"1"_qs, u"0"_qs, u"1"_qs,
         // after the session

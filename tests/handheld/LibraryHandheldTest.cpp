@@ -115,6 +115,7 @@ TEST_F(LibraryHandheldTest, ARefusedSessionIsNotClosed) {
 
 TEST_F(LibraryHandheldTest, EveryCallRunsOnTheThreadThatOpenedTheSession) {
     ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs)));
+    ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs))) << "the last session ends first";
     // The backend is used by one thread at a time, but not always the same one.
     for (int round = 0; round < 2; ++round)
         std::thread([&] {
