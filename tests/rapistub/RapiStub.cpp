@@ -361,6 +361,7 @@ RAPISTUB_API void RapiStub_Set(int setting, std::uint32_t value) {
 RAPISTUB_API void RapiStub_GetCounters(RapiStubCounters* counters) {
     RAPISTUB_LOCK;
     *counters = s.counters;
+    counters->liveKeys = int(s.keys.size());
 }
 
 RAPISTUB_API int RapiStub_Wait(int initCalls, int timeoutMs) {

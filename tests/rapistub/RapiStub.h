@@ -18,6 +18,7 @@ struct RapiStubCounters {
     int callsOffSessionThread; // calls on another thread than the session's CeRapiInit
     int leftOpenAtUninit;      // keys, files and search results still open at CeRapiUninit
     int liveBuffers;           // search results handed out and not released
+    int liveKeys;              // registry keys open now
     int badFrees;              // CeRapiFreeBuffer of something never handed out
 };
 
