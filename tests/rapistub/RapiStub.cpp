@@ -320,9 +320,10 @@ RAPISTUB_API BOOL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count
     const QString folder = text(pattern).section(QRegularExpression(u"[\\\\/]"_qs), 0, -2);
     auto* records = new CE_FIND_DATA[std::max<DWORD>(listed, 1)]{};
     for (DWORD i = 0; i < listed; ++i) {
-        const QString& name = entries->at(i).name;
-        records[i].dwFileAttributes =
-            attributesOf(image->entry(folder + u'\\' + name).value_or(entries->at(i)));
+        const FolderEntry& entry = entries->at(i);
+        const QString& name = entry.name;
+        records[i].dwFileAttributes = attributesOf(
+            entry.isFolder ? image->entry(folder + u'\\' + name).value_or(entry) : entry);
         std::memcpy(records[i].cFileName, name.utf16(),
                     std::size_t(std::min<qsizetype>(name.size(), MAX_PATH - 1)) * 2);
     }
