@@ -1,6 +1,6 @@
 #include "handheld/ImageFiles.h"
 
-#include "handheld/ImageFolder.h"
+#include "handheld/RegularFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,7 +77,7 @@ std::optional<ImageFiles::Entry> ImageFiles::find(const QString& devicePath) {
         return known->second->entry;
     const auto entry = child(*parent, segments->last(), segments->size() == 1);
     if (entry && entry->isFolder)
-        remember(*parent, *entry);
+        remember(*parent, segments->last(), *entry);
     return entry;
 }
 
@@ -94,14 +94,14 @@ ImageFiles::Folder* ImageFiles::folder(const QStringList& segments, qsizetype co
         const auto entry = child(*current, segments[i], i == 0);
         if (!entry || !entry->isFolder)
             return nullptr;
-        current =
-            &remember(*current, Entry{entry->hostPath, segments[i], true, entry->isStorageCard});
+        current = &remember(*current, segments[i], *entry);
     }
     return current;
 }
 
-ImageFiles::Folder& ImageFiles::remember(Folder& parent, const Entry& entry) {
-    std::unique_ptr<Folder>& slot = parent.children[entry.name];
+ImageFiles::Folder& ImageFiles::remember(Folder& parent, const QString& askedName,
+                                         const Entry& entry) {
+    std::unique_ptr<Folder>& slot = parent.children[askedName];
     if (!slot) {
         slot = std::make_unique<Folder>();
         slot->entry = entry;
@@ -172,7 +172,7 @@ std::optional<QList<ImageFiles::Entry>> ImageFiles::list(const QString& pattern,
         if (!entry || (foldersOnly && !entry->isFolder))
             continue;
         if (entry->isFolder)
-            remember(*listed, *entry);
+            remember(*listed, name, *entry);
         entries.append(*entry);
     }
     std::sort(all.begin(), all.end());
@@ -184,14 +184,9 @@ std::optional<QList<ImageFiles::Entry>> ImageFiles::list(const QString& pattern,
     return entries;
 }
 
-std::unique_ptr<QFile> ImageFiles::open(const QString& devicePath) {
+std::unique_ptr<RegularFile> ImageFiles::open(const QString& devicePath) {
     const auto entry = find(devicePath);
-    if (!entry || entry->isFolder)
-        return nullptr;
-    auto file = std::make_unique<QFile>(entry->hostPath);
-    if (!openRegularFile(*file))
-        return nullptr;
-    return file;
+    return entry && !entry->isFolder ? RegularFile::open(entry->hostPath) : nullptr;
 }
 
 bool ImageFiles::remove(const QString& devicePath) {

@@ -18,8 +18,8 @@
 #include <memory>
 #include <optional>
 
-class QFile;
 class QFileInfo;
+class RegularFile;
 
 class ImageFiles {
 public:
@@ -43,7 +43,7 @@ public:
     // folders only when foldersOnly. Nothing when the folder is not there.
     std::optional<QList<Entry>> list(const QString& pattern, bool foldersOnly);
     // The regular file at a handheld path, opened for reading; null when there is none.
-    std::unique_ptr<QFile> open(const QString& devicePath);
+    std::unique_ptr<RegularFile> open(const QString& devicePath);
     // Deletes the file at a handheld path (never a folder); true when it was deleted.
     bool remove(const QString& devicePath);
 
@@ -56,7 +56,7 @@ private:
     Folder* folder(const QStringList& segments, qsizetype count);
     std::optional<Entry> child(Folder& parent, const QString& name, bool atRoot);
     std::optional<Entry> entryFor(const QFileInfo& info, const QString& name, bool atRoot) const;
-    Folder& remember(Folder& parent, const Entry& entry);
+    Folder& remember(Folder& parent, const QString& askedName, const Entry& entry);
     const QStringList& namesIn(Folder& folder);
 
     QString m_root; // canonical path of files/; empty when there is none

@@ -1,35 +1,10 @@
 #include "handheld/ImageFolder.h"
 
-#include <QFile>
+#include "handheld/RegularFile.h"
+
 #include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryFile>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-bool openRegularFile(QFile& file) {
-#ifdef Q_OS_UNIX
-    // Opened without waiting and looked at once more: a FIFO put in its place after it was
-    // seen must not block the open (or a later read).
-    const int fd = ::open(QFile::encodeName(file.fileName()).constData(),
-                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0)
-        return false;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    return file.open(QIODevice::ReadOnly);
-#endif
-}
 
 ImageFileContent readImageFile(const QString& path, qint64 maxBytes) {
     const QFileInfo info(path);
@@ -37,13 +12,13 @@ ImageFileContent readImageFile(const QString& path, qint64 maxBytes) {
         return {ImageFileStatus::Missing, {}};
     if (!info.isFile())
         return {ImageFileStatus::NotRegular, {}};
-    QFile file(path);
-    if (!openRegularFile(file))
+    const auto file = RegularFile::open(path);
+    if (!file)
         return {ImageFileStatus::Unreadable, {}};
-    if (file.size() > maxBytes)
+    if (file->size() > maxBytes)
         return {ImageFileStatus::TooLarge, {}};
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError || bytes.size() != file.size())
+    QByteArray bytes(file->size(), '\0');
+    if (file->read(bytes.data(), bytes.size()) != bytes.size())
         return {ImageFileStatus::Unreadable, {}};
     return {ImageFileStatus::Read, bytes};
 }
@@ -68,14 +43,14 @@ QString imageFileProblem(ImageFileStatus status, const char* file, qint64 maxByt
     return problem + QStringLiteral("; ") + consequence;
 }
 
-ImageSettings readImageSettings(const QByteArray& text) {
+std::optional<ImageSettings> readImageSettings(const QByteArray& text) {
     ImageSettings settings;
     if (text.isEmpty())
         return settings;
     // Read from a private copy of the bytes that were checked, never from the image again.
     QTemporaryFile copy;
     if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
-        return settings;
+        return std::nullopt;
     QSettings ini(copy.fileName(), QSettings::IniFormat);
     const auto is = [](const QString& name, const char* wanted) {
         return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;

@@ -9,13 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-
-class QFile;
-
-// Opens file (whose name is set, and which was seen to be a regular file) for reading. Should
-// the entry have been replaced by anything else in between (a FIFO, a device, a folder), it is
-// refused, and the opening itself never waits.
-bool openRegularFile(QFile& file);
+#include <optional>
 
 enum class ImageFileStatus { Missing, Read, NotRegular, TooLarge, Unreadable };
 
@@ -38,4 +32,5 @@ struct ImageSettings {
 };
 
 // The settings in the text of a device.ini; sections and keys match without regard to case.
-ImageSettings readImageSettings(const QByteArray& text);
+// Nothing when the text could not be read.
+std::optional<ImageSettings> readImageSettings(const QByteArray& text);

@@ -2,10 +2,10 @@
 
 #include "handheld/ImageFolder.h"
 #include "handheld/RegistryFile.h"
+#include "handheld/RegularFile.h"
 #include "handheld/Utf16Text.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 #include <QtEndian>
@@ -56,7 +56,12 @@ private:
 
 } // namespace
 
-ImageHandheld::ImageHandheld(QString folder) : m_folder(std::move(folder)) {}
+// The settings are known from the start, so that no pause is made before the first session
+// of an image that turns pacing off.
+ImageHandheld::ImageHandheld(QString folder) : m_folder(std::move(folder)) {
+    loadSettings();
+    m_notices.clear();
+}
 
 ImageHandheld::~ImageHandheld() = default;
 
@@ -115,9 +120,11 @@ void ImageHandheld::loadRegistry() {
 void ImageHandheld::loadSettings() {
     const ImageFileContent file =
         readImageFile(QDir(m_folder).filePath(QStringLiteral("device.ini")), kMaxSettingsFileBytes);
-    m_notices << imageFileProblem(file.status, "device.ini", kMaxSettingsFileBytes,
+    const auto read = readImageSettings(file.bytes);
+    m_notices << imageFileProblem(read ? file.status : ImageFileStatus::Unreadable, "device.ini",
+                                  kMaxSettingsFileBytes,
                                   QStringLiteral("its settings were not used."));
-    const ImageSettings settings = readImageSettings(file.bytes);
+    const ImageSettings settings = read.value_or(ImageSettings());
     m_pacing = settings.pacing;
     m_files = ImageFiles(QDir(m_folder).filePath(QStringLiteral("files")), settings.storageCards);
 }
@@ -136,16 +143,17 @@ std::unique_ptr<RegistryKey> ImageHandheld::openKey(RegistryRoot root, const QSt
 }
 
 std::optional<QByteArray> ImageHandheld::readFile(const QString& path) {
-    const auto file = m_connected ? m_files.open(path) : nullptr;
+    auto file = m_connected ? m_files.open(path) : nullptr;
     pause();
     if (!file)
         return std::nullopt;
-    const qint64 size = file->size();
     std::optional<QByteArray> bytes;
-    if (size <= kMaxFileBytes)
-        if (QByteArray read = file->read(size); read.size() == size)
+    if (file->size() <= kMaxFileBytes) {
+        QByteArray read(file->size(), '\0');
+        if (file->read(read.data(), read.size()) == read.size())
             bytes = std::move(read);
-    file->close();
+    }
+    file.reset();
     pause();
     return bytes;
 }
@@ -154,7 +162,7 @@ std::optional<QByteArray> ImageHandheld::readFileStart(const QString& path, qsiz
     const auto file = m_connected ? m_files.open(path) : nullptr;
     if (!file)
         return std::nullopt;
-    QByteArray start(std::max<qsizetype>(bytes, 0), '\0');
+    QByteArray start(std::clamp<qsizetype>(bytes, 0, kMaxFileBytes), '\0');
     if (file->read(start.data(), start.size()) < 0)
         start.fill('\0');
     return start;

@@ -12,6 +12,9 @@ namespace {
 
 enum class Backend { Image, Library };
 
+// A name near the longest a file system holds (250 bytes), with a character outside the BMP.
+const QString kLongest = u"\U0001F3B2"_qs + QString(240, u'n') + u"\u00e9.sco"_qs;
+
 QString shown(const std::optional<QString>& text) {
     return text ? u'"' + *text + u'"' : u"-"_qs;
 }
@@ -37,14 +40,17 @@ protected:
                                          "\"Bytes\"=hex:01,02,03,04,05\n"
                                          "\"GrüSSe\"=\"été\"\n"
                                          "\"Short\"=hex:07,01\n"
-                                         "[HKEY_CURRENT_USER\\Empty]\n"));
+                                         "\"64 KiB\"=\"") +
+                          QString(32767, u'a') + u"\"\n\"over\"=\""_qs + QString(32768, u'a') +
+                          u"\"\n[HKEY_CURRENT_USER\\Empty]\n"_qs);
         image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco"),
                       QByteArray("level\0bytes", 11));
         image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\empty.dat"), {});
-        image.AddFile(QStringLiteral("\\Storage\\Program Files\\Alpha\\records.dat"), "r");
-        image.AddFile(QStringLiteral("\\Storage\\Program Files\\island é.isl"), "isle");
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\alpha\\records.dat"), "r");
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\Beta é.isl"), "isle");
         image.AddFolder(QStringLiteral("\\Storage Card\\Program Files"));
         image.AddFolder(QStringLiteral("\\Nothing Here"));
+        image.AddFile(u"\\Long\\"_qs + kLongest, "long");
         image.SetDeviceIni(QStringLiteral("[Device]\nStorageCards=Storage Card\n[Link]\nPacing=0"));
         if (GetParam() == Backend::Image) {
             handheld = std::make_unique<ImageHandheld>(image.Root());
@@ -83,15 +89,17 @@ TEST_P(HandheldTest, AnswersAlike) {
             << QString::number(key->number(u"Bytes"_qs).value_or(7))
             << QString::number(key->number(u"short"_qs).value_or(7))
             << shown(key->bytes(u"Bytes"_qs, 16)) << shown(key->bytes(u"Bytes"_qs, 2))
-            << shown(key->text(u"GRÜSSE"_qs));
-    for (int i = 0; i < 6; ++i)
+            << shown(key->text(u"GRÜSSE"_qs))
+            << QString::number(key->text(u"64 KiB"_qs).value_or(QString()).size())
+            << shown(key->text(u"over"_qs));
+    for (int i = 0; i < 8; ++i)
         answers << shown(key->valueName(i));
     answers << shown(handheld->openKey(RegistryRoot::CurrentUser, u"Empty"_qs)->valueName(0))
             << QString::number(!handheld->openKey(RegistryRoot::LocalMachine, u"SOFTWARE\\No"_qs));
     for (const char* path :
          {"\\Storage\\Program Files\\vondrel\\HighScores.sco",
           "\\storage\\\\program files\\VONDREL\\EMPTY.DAT", "\\Storage\\Program Files\\missing.sco",
-          "\\Storage\\Program Files", "\\Storage\\Program Files\\island é.isl"})
+          "\\Storage\\Program Files", "\\Storage\\Program Files\\Beta é.isl"})
         answers << shown(handheld->readFile(QString::fromUtf8(path)));
     answers << shown(handheld->readFileStart(
                    u"\\Storage\\Program Files\\vondrel\\HighScores.sco"_qs, 13))
@@ -101,13 +109,16 @@ TEST_P(HandheldTest, AnswersAlike) {
             << shown(handheld->list(u"\\Storage\\Program Files\\*.*"_qs, Listing::Folders))
             << shown(handheld->list(u"\\Storage\\Program Files\\vondrel\\*.SCO"_qs, Listing::Files))
             << shown(handheld->list(u"\\Nothing Here\\*"_qs, Listing::Files))
-            << shown(handheld->list(u"\\Absent\\*.*"_qs, Listing::Files));
+            << shown(handheld->list(u"\\Absent\\*.*"_qs, Listing::Files))
+            << QString::number(handheld->list(u"\\Long\\*"_qs, Listing::Files)->value(0).name ==
+                               kLongest)
+            << shown(handheld->readFile(u"\\Long\\"_qs + kLongest));
     for (const char* path : {"\\Storage", "\\STORAGE CARD", "\\Storage\\missing",
-                             "\\Storage\\Program Files\\Alpha\\records.dat"})
+                             "\\Storage\\Program Files\\alpha\\records.dat"})
         answers << QString::number(handheld->exists(QString::fromUtf8(path)));
-    handheld->remove(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs);
+    handheld->remove(u"\\STORAGE\\Program Files\\alpha\\RECORDS.DAT"_qs);
     handheld->remove(u"\\Storage"_qs);
-    answers << QString::number(handheld->exists(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs))
+    answers << QString::number(handheld->exists(u"\\Storage\\Program Files\\alpha\\records.dat"_qs))
             << QString::number(handheld->exists(u"\\Storage"_qs));
     handheld->disconnect();
     answers << shown(key->text(u"first"_qs)) << shown(handheld->readFile(u"\\Storage"_qs))
@@ -118,21 +129,21 @@ TEST_P(HandheldTest, AnswersAlike) {
     const QStringList expected = {
         // registry values
         u"\"Ann\""_qs, u"-"_qs, u"42"_qs, u"7"_qs, u"263"_qs, u"0102030405"_qs, u"-"_qs,
-        u"\"été\""_qs,
+        u"\"été\""_qs, u"32767"_qs, u"-"_qs,
         // value names
         u"\"first\""_qs, u"\"a much longer second name\""_qs, u"\"Bytes\""_qs, u"\"GrüSSe\""_qs,
-        u"\"Short\""_qs, u"-"_qs, u"-"_qs, u"1"_qs,
+        u"\"Short\""_qs, u"\"64 KiB\""_qs, u"\"over\""_qs, u"-"_qs, u"-"_qs, u"1"_qs,
         // files
         u"6c6576656c006279746573"_qs, u""_qs, u"-"_qs, u"-"_qs, u"69736c65"_qs,
         u"6c6576656c0062797465730000"_qs, u"-"_qs,
         // listings
-        u"Nothing Here/ Storage/ Storage Card/* "_qs, u"Alpha/ island é.isl vondrel/ "_qs,
-        u"Alpha/ vondrel/ "_qs, u"HighScores.sco "_qs, u""_qs, u"-"_qs,
+        u"Long/ Nothing Here/ Storage/ Storage Card/* "_qs, u"alpha/ Beta é.isl vondrel/ "_qs,
+        u"alpha/ vondrel/ "_qs, u"HighScores.sco "_qs, u""_qs, u"-"_qs, u"1"_qs, u"6c6f6e67"_qs,
         // presence and deletion
         u"1"_qs, u"1"_qs, u"0"_qs, u"1"_qs, u"0"_qs, u"1"_qs,
         // after the session
         u"-"_qs, u"-"_qs, u"-"_qs, u"0"_qs};
-    EXPECT_EQ(answers, expected);
+    EXPECT_EQ(answers.join(u'\n').toStdString(), expected.join(u'\n').toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, HandheldTest,

@@ -115,6 +115,7 @@ TEST_F(LibraryHandheldTest, ARefusedSessionIsNotClosed) {
 
 TEST_F(LibraryHandheldTest, EveryCallRunsOnTheThreadThatOpenedTheSession) {
     ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs)));
+    ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs))) << "the last session ends first";
     // The backend is used by one thread at a time, but not always the same one.
     for (int round = 0; round < 2; ++round)
         std::thread([&] {
@@ -175,10 +176,12 @@ TEST_F(LibraryHandheldTest, AnswersThatCannotBeBelievedAreRefused) {
     EXPECT_EQ(stub.counters().badFrees, 0);
 }
 
-TEST_F(LibraryHandheldTest, KeysLeftOpenAreClosedBeforeTheSessionEnds) {
+TEST_F(LibraryHandheldTest, KeysAreClosedWhenTheyGoOrBeforeTheSessionEnds) {
     ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs)));
     const auto key = handheld.openKey(RegistryRoot::LocalMachine, u"K"_qs);
     ASSERT_TRUE(key);
+    EXPECT_TRUE(handheld.openKey(RegistryRoot::LocalMachine, u"K"_qs));
+    EXPECT_EQ(stub.counters().liveKeys, 1);
     handheld.disconnect();
     EXPECT_EQ(stub.counters().leftOpenAtUninit, 0);
     ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs)));

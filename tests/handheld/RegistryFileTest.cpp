@@ -31,7 +31,7 @@ TEST(RegistryFile, ReadsEveryValueKindInEveryEncoding) {
                                         "\"Count\"=dword:0000000c\r\n"
                                         "\"Owner\"=hex:41,00,6e,00,\\\r\n"
                                         "  6e,00,00,00\r\n"
-                                        "\"Path\"=hex(2):43,00\r\n"
+                                        "\"Path\"=hex(10):af,FF\r\n"
                                         "[HKCU\\Näme]\r\n"
                                         "\"Zoë\"=\"é\"\r\n");
     QByteArray utf16("\xFF\xFE", 2);
@@ -48,7 +48,7 @@ TEST(RegistryFile, ReadsEveryValueKindInEveryEncoding) {
                                                    "0000");
         EXPECT_EQ(valueText(tree, own, u"count"_qs), u"4:0c000000");
         EXPECT_EQ(valueText(tree, own, u"Owner"_qs), u"3:41006e006e000000");
-        EXPECT_EQ(valueText(tree, own, u"Path"_qs), u"2:4300");
+        EXPECT_EQ(valueText(tree, own, u"Path"_qs), u"16:afff");
         const auto user = keyAt(tree, Root::CurrentUser, QStringLiteral("NÄME"));
         EXPECT_EQ(valueText(tree, user, u"ZOË"_qs), u"1:e9000000");
     }
@@ -65,6 +65,7 @@ TEST(RegistryFile, SkipsWhatItCannotReadAndKeepsTheRest) {
                                  "\"ThreeDigits\"=hex:123\n"
                                  "\"Unterminated=\"x\"\n"
                                  "\"NoEquals\" \"x\"\n"
+                                 "\"JustAName\"\n"
                                  "\"Good\"=\"yes\"\n"
                                  "\"a\"=\"1\"\n"
                                  "\"gone\"=\"1\"\n"
