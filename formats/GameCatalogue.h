@@ -30,7 +30,8 @@ qint32 gameForId(QStringView id);
 bool isMarbeloSmartphone(QStringView id);
 // The highscore file in a game's folder ("HighScores.sco" for games that name none).
 QString highscoreFileName(QStringView folderName);
-// The title shown for a game's table; empty for numbers the catalogue does not know.
+// The title shown for a game's tables ("Zelk Skyholm" for the islands); empty for numbers the
+// catalogue does not know.
 QByteArray gameTitle(qint32 game);
 // The name of the icon for a game's tables ("unknown" for numbers without one of their own).
 QString gameIconName(qint32 game);

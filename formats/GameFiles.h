@@ -46,7 +46,9 @@ struct DecodedTable {
 
 // Decodes what was read for the source named id: a game's file, or for the statistics
 // sources their two 32-bit values. Games the catalogue knows get their decoder, their title,
-// format 1, sorting and trimming, and a freshly signed table text; anything else must be a
-// table text already and keeps its own header, digest and bytes.
+// format 1, sorting and trimming, and a freshly signed table text (the Smartphone edition of
+// the ball-alignment game too, whose file is table text); anything else must be a table text
+// already and keeps its own header, digest and bytes. The game decoders see the data followed
+// by one NUL byte, as the program has always held a file read from the handheld.
 std::optional<DecodedTable> decodeGameData(QStringView id, QByteArrayView data,
                                            const OwnerName& owner);

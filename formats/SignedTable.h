@@ -23,9 +23,11 @@ inline constexpr qsizetype kTableFieldBytes = 1023;
 QByteArray tableDigest(QByteArrayView text);
 
 // Reads a table text up to its first NUL byte. Nothing when the header or a record row cannot
-// be read. verified tells whether the stored digest matched, which does not decide the
-// result. The records come sorted, highest score first, and cut to kMaxRecords.
+// be read; a text without a single line feed has no rows and gives an empty table of game 0.
+// verified tells whether the stored digest matched, which does not decide the result. The
+// records come sorted, highest score first, and cut to kMaxRecords.
 std::optional<HighscoreTable> parseSignedTable(QByteArrayView text);
 
-// The table's text followed by its digest.
+// The table's text followed by its digest (over the text up to its first NUL, as a reader
+// sees it).
 QByteArray writeSignedTable(const HighscoreTable& table);

@@ -50,7 +50,8 @@ struct Settings {
     // password is taken exactly as stored.
     void load(const ProfileStore& profile);
     // Writes the two e-mail addresses and the password (the account fields the user edits),
-    // in that order. False when a write failed.
+    // in that order. An empty script URL left in the profile by older versions is removed
+    // first, since it would hide the system-wide one. False when a write failed.
     bool saveAccount(ProfileStore& profile) const;
 
     const DestinationSettings& destination(Site site) const;
@@ -58,8 +59,10 @@ struct Settings {
     bool operator==(const Settings&) const = default;
 };
 
-// Stores a script URL the user gave; an empty one removes the user's own value, so the
-// system-wide one applies again. False when the write failed.
+// Stores a script URL the user gave, as scriptUrl() writes it; an empty one removes the
+// user's own value, so the system-wide one applies again. One that the profile already gives
+// (the user's own or the system-wide value) is not written, so that an administrator's later
+// change still reaches the user. False when the write failed.
 bool saveScriptUrl(ProfileStore& profile, Site site, const QString& url);
 
 // Removes spaces, tabs, carriage returns and line feeds from both ends (only these four).

@@ -21,6 +21,20 @@
 class IslandMarks;
 
 enum class MessageIcon { None, Information, Stop };
+
+inline constexpr char kNoServerText[] =
+    "Server name is not specified. Check the application is installed properly.";
+inline constexpr char kIslandsOptionsText[] = "Please fill ZelkSkyholm options.";
+inline constexpr char kIslandsAbortText[] = "Zelk Skyholm highscores publish aborted.";
+inline constexpr char kNothingSelectedText[] = "No highscores selected";
+// Added to a destination's completion message when a successful upload could not be noted in
+// the profile (the islands' deletion marks).
+inline constexpr char kNotRecordedText[] =
+    "The profile could not be saved, so the published islands stay on the handheld and will "
+    "be offered for publishing again.";
+
+// The question asked when the community e-mail address is missing.
+QString emailPromptText();
 enum class PromptAnswer { Ok, Yes, No, Cancel };
 
 struct PublishMessage {

@@ -3,7 +3,7 @@
 // Makes the per-user profile of this test process unwritable while it lives, in a way that
 // stops root too: the profile's folder is moved aside and a regular file takes its name.
 
-#include "ui/Profile.h"
+#include "profile/Profile.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +13,10 @@
 class UnwritableProfile {
 public:
     UnwritableProfile()
-        : folder(QFileInfo(OpenProfile().fileName()).absolutePath()),
+        : folder(QFileInfo(QSettings(QString::fromLatin1(kOrganisationName),
+                                     QString::fromLatin1(kApplicationName))
+                               .fileName())
+                     .absolutePath()),
           aside(folder + QStringLiteral(".aside")) {
         QDir().mkpath(folder);
         QDir().rename(folder, aside);
