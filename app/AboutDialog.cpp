@@ -63,8 +63,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
                                   .arg(QLatin1String(kOrganisationName)),
                               this);
 
-    auto* link = new QLabel(
-        QStringLiteral("<a href=\"http://%1\">%1</a>").arg(QLatin1String(kMakerHost)), this);
+    auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
+                                .arg(webPage(kMakerHost, ""), QLatin1String(kMakerHost)),
+                            this);
     link->setObjectName(QStringLiteral("link"));
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(link, &QLabel::linkActivated, this,

@@ -132,10 +132,10 @@ void MainWindow::createActions() {
         connect(action, &QAction::triggered, workflow, &Workflow::publish);
     connect(c.stop, &QAction::triggered, workflow, &Workflow::stop);
     for (QAction* action : {c.islandsPage, c.toolbarIslandsPage})
-        connect(action, &QAction::triggered, this, [this] { openWebPage(kIslandsScoresPage); });
+        connect(action, &QAction::triggered, this, [this] { openWebPage(islandsScoresPage()); });
     for (QAction* action : {c.communityPage, c.toolbarCommunityPage})
-        connect(action, &QAction::triggered, this, [this] { openWebPage(kCommunityScoresPage); });
-    connect(c.productsPage, &QAction::triggered, this, [this] { openWebPage(kProductsPage); });
+        connect(action, &QAction::triggered, this, [this] { openWebPage(communityScoresPage()); });
+    connect(c.productsPage, &QAction::triggered, this, [this] { openWebPage(productsPage()); });
     connect(c.options, &QAction::triggered, workflow, &Workflow::runOptions);
     connect(c.about, &QAction::triggered, this, [this] { AboutDialog(this).exec(); });
 }
@@ -271,10 +271,10 @@ void MainWindow::chooseDeviceImage() {
     useDevice(folder);
 }
 
-void MainWindow::openWebPage(const char* url) {
+void MainWindow::openWebPage(const QString& url) {
     // Whether a browser opened is not checked, and no error is shown.
     if (!m_workflow->isBusy())
-        QDesktopServices::openUrl(QUrl(QString::fromLatin1(url)));
+        QDesktopServices::openUrl(QUrl(url));
 }
 
 void MainWindow::restoreWindow() {

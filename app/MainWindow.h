@@ -46,7 +46,7 @@ private:
     void showDevice();
     void chooseDeviceImage();
     void useDevice(const QString& imageFolder);
-    void openWebPage(const char* url);
+    void openWebPage(const QString& url);
     void restoreWindow();
     void saveWindow();
 

@@ -49,8 +49,7 @@ OptionsDialog::OptionsDialog(Settings& settings, ProfileStore& profile, Site foc
     // The islands site, with its registration page.
     auto* skyholm = new QGroupBox(QStringLiteral("Zelk Skyholm"), this);
     auto* registerLink = new QLabel(QStringLiteral("<a href=\"%1\">Register at %2</a>")
-                                        .arg(QLatin1String(kIslandsRegistrationPage),
-                                             QLatin1String(kIslandsHost)),
+                                        .arg(islandsRegistrationPage(), QLatin1String(kIslandsHost)),
                                     skyholm);
     registerLink->setObjectName(QStringLiteral("registerLink"));
     registerLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse |

@@ -1,11 +1,24 @@
 #pragma once
 
-// The web pages the program opens in the browser. The program uploads only to the script
-// URLs in the profile; these are for the pages a user reads.
+// The web pages the program opens in the browser: "http://" + host + path.
 
-inline constexpr char kCommunityScoresPage[] = "http://www.ludora-highscores.example/scores/";
-inline constexpr char kIslandsScoresPage[] = "http://www.zelkskyholm.example/high_scores.php";
-inline constexpr char kIslandsHost[] = "www.zelkskyholm.example";
-inline constexpr char kIslandsRegistrationPage[] = "http://www.zelkskyholm.example/scorvane.php";
-inline constexpr char kMakerHost[] = "www.zelkora.example";
-inline constexpr char kProductsPage[] = "http://www.zelkora.example/products/";
+#include "publish/SiteAddresses.h"
+
+#include <QString>
+
+inline QString webPage(const char* host, const char* path) {
+    return QStringLiteral("http://") + QLatin1String(host) + QLatin1String(path);
+}
+
+inline QString communityScoresPage() {
+    return webPage(kCommunityHost, "/scores/");
+}
+inline QString islandsScoresPage() {
+    return webPage(kIslandsHost, "/high_scores.php");
+}
+inline QString productsPage() {
+    return webPage(kMakerHost, "/products/");
+}
+inline QString islandsRegistrationPage() {
+    return webPage(kIslandsHost, "/scorvane.php");
+}
