@@ -1,5 +1,7 @@
 #include "server/ServerConfig.h"
 
+#include "Version.h"
+
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QSettings>
@@ -117,7 +119,7 @@ std::optional<ServerConfig> ReadServerConfig(const QStringList& arguments, int& 
         exitCode = 0;
         message = parser.isSet(QStringLiteral("help"))
                       ? parser.helpText()
-                      : QStringLiteral("scorvane-server ") + QStringLiteral(SCORVANE_VERSION);
+                      : QStringLiteral("scorvane-server ") + QLatin1StringView(kVersionText);
         return std::nullopt;
     }
     if (!parser.positionalArguments().isEmpty()) {

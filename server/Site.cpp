@@ -1,10 +1,11 @@
 #include "server/Site.h"
 
+#include "formats/Reply.h"
 #include "server/Api.h"
 #include "server/Database.h"
 #include "server/Passwords.h"
-#include "server/ProgramCode.h"
 #include "server/RateLimit.h"
+#include "server/UploadHandler.h"
 
 #include <QDateTime>
 #include <QHttpServerRequest>
@@ -60,7 +61,7 @@ qint64 Site::MaxBody(QByteArrayView method, QByteArrayView path) {
 
 QByteArray Site::RefusalBody(QByteArrayView path) {
     if (path == kCommunityUpload || path == kIslandsUpload)
-        return programcode::ReplyLine(1);
+        return replyLine(1);
     return "The request was refused.\n";
 }
 
@@ -166,8 +167,7 @@ HttpAnswer Site::Register(const QHttpServerRequest& request) {
         fields.queryItemValue(QStringLiteral("name"), QUrl::FullyDecoded).simplified();
     const QString password = fields.queryItemValue(QStringLiteral("password"), QUrl::FullyDecoded);
 
-    if (form.email.isEmpty() || form.email.size() > 254 ||
-        !programcode::IsAcceptableEmail(form.email.toUtf8()))
+    if (form.email.isEmpty() || form.email.size() > 254 || !IsAcceptableEmail(form.email.toUtf8()))
         form.problem = QStringLiteral("Enter an e-mail address with an @ that is neither its "
                                       "first nor its last character.");
     else if (password.size() < kMinPasswordLength || password.size() > 1024)
@@ -207,7 +207,7 @@ HttpAnswer Site::Register(const QHttpServerRequest& request) {
 
 HttpAnswer Site::Upload(int reply) const {
     // The program reads the start of the answer and never its status.
-    return {200, "text/plain; charset=utf-8", programcode::ReplyLine(reply), {}};
+    return {200, "text/plain; charset=utf-8", replyLine(reply), {}};
 }
 
 HttpAnswer Site::Html(int status, QByteArray body) const {

@@ -1,13 +1,15 @@
 #include "server/UploadHandler.h"
 
+#include "formats/IslandFile.h"
+#include "formats/SignedTable.h"
+#include "formats/UploadData.h"
+#include "profile/Settings.h"
 #include "server/Database.h"
 #include "server/HandheldText.h"
 #include "server/IslandStore.h"
 #include "server/Leaderboards.h"
 #include "server/Passwords.h"
-#include "server/ProgramCode.h"
 #include "server/RateLimit.h"
-#include "server/UploadLayouts.h"
 
 #include <QDateTime>
 #include <exception>
@@ -50,6 +52,11 @@ int ReplyForFailure(DbStatus status) {
     }
 }
 
+bool IsAcceptableEmail(QByteArrayView address) {
+    // Latin-1 keeps every byte one character, so "@" stands where it stood.
+    return isValidEmailAddress(QString::fromLatin1(address));
+}
+
 int UploadHandler::Table(QByteArrayView body) {
     try {
         return TableReply(body);
@@ -69,24 +76,24 @@ int UploadHandler::Islands(QByteArrayView body, const QString& clientAddress) {
 }
 
 int UploadHandler::TableReply(QByteArrayView body) {
-    const std::optional<QByteArray> data = programcode::DecodeBody(body);
+    const std::optional<QByteArray> data = decodeBody(body);
     if (!data)
         return kBadData;
-    const std::optional<TableUpload> upload = ReadTableUpload(*data);
+    const std::optional<TableUpload> upload = parseTableUpload(*data);
     if (!upload)
         return kBadData;
     // The digest is checked over the text exactly as received, in the sender's code page.
-    const std::optional<programcode::SignedTable> table =
-        programcode::ParseSignedTable(upload->tableText);
-    if (!table)
+    const std::optional<HighscoreTable> table = parseSignedTable(upload->tableText);
+    // The program reads a text without a header row as an empty table; here it is no table.
+    if (!table || table->game == 0)
         return kBadData;
     if (!table->verified)
         return kBadSignature;
-    for (int index : upload->chosen) {
-        if (index >= int(table->records.size()))
+    for (const quint32 index : upload->chosen) {
+        if (index >= quint32(table->records.size()))
             return kBadData;
     }
-    if (!programcode::IsAcceptableEmail(upload->email))
+    if (!IsAcceptableEmail(upload->email))
         return kBadEmail;
     if (policy.allowedGames && !policy.allowedGames->contains(table->game))
         return kUnknownGame;
@@ -97,12 +104,12 @@ int UploadHandler::TableReply(QByteArrayView body) {
     submission.title = HandheldText(table->title);
     submission.email = HandheldText(upload->email);
     submission.when = Now();
-    QSet<int> taken;
-    for (int index : upload->chosen) {
+    QSet<quint32> taken;
+    for (const quint32 index : upload->chosen) {
         if (taken.contains(index))
             continue;
         taken.insert(index);
-        const programcode::TableRecord& record = table->records[std::size_t(index)];
+        const HighscoreRecord& record = table->records[index];
         submission.records.push_back(
             {HandheldText(record.name), record.score, HandheldText(record.extra)});
     }
@@ -113,10 +120,10 @@ int UploadHandler::TableReply(QByteArrayView body) {
 }
 
 int UploadHandler::IslandsReply(QByteArrayView body, const QString& clientAddress) {
-    const std::optional<QByteArray> data = programcode::DecodeBody(body);
+    const std::optional<QByteArray> data = decodeBody(body);
     if (!data)
         return kBadData;
-    const std::optional<IslandsUpload> upload = ReadIslandsUpload(*data);
+    const std::optional<IslandsUpload> upload = parseIslandsUpload(*data);
     if (!upload)
         return kBadData;
     const qint64 now = Now();
@@ -126,7 +133,7 @@ int UploadHandler::IslandsReply(QByteArrayView body, const QString& clientAddres
         return ReplyForFailure(database.LastStatus());
     if (!*admitted)
         return kTryLater;
-    if (!programcode::IsAcceptableEmail(upload->email))
+    if (!IsAcceptableEmail(upload->email))
         return kBadEmail;
     if (upload->email.isEmpty())
         return kNoSuchUser;
@@ -141,10 +148,10 @@ int UploadHandler::IslandsReply(QByteArrayView body, const QString& clientAddres
         return kBadPassword;
 
     std::vector<ReceivedIsland> islands;
-    islands.reserve(upload->islands.size());
-    for (const QByteArray& file : upload->islands) {
+    islands.reserve(upload->files.size());
+    for (const QByteArray& file : upload->files) {
         ReceivedIsland island;
-        if (const auto header = programcode::ReadIslandHeader(file)) {
+        if (const auto header = readIslandHeader(file)) {
             island.islandId = HandheldText(header->id);
             island.name = HandheldText(header->name);
         }

@@ -43,3 +43,7 @@ private:
 
 // The reply for a database outcome other than success.
 int ReplyForFailure(DbStatus status);
+
+// The program's e-mail rule, over an address's bytes as they arrived: empty, or its first
+// "@" neither its first nor its last byte.
+bool IsAcceptableEmail(QByteArrayView address);

@@ -4,13 +4,15 @@
 #include "server/ServerRunner.h"
 #include "server/StopSignals.h"
 
+#include "Version.h"
+
 #include <QCoreApplication>
 #include <cstdio>
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("scorvane-server"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(SCORVANE_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
 
     int exitCode = 0;
     QString message;
@@ -40,7 +42,7 @@ int main(int argc, char* argv[]) {
     const QString host = config->address.protocol() == QAbstractSocket::IPv6Protocol
                              ? QLatin1Char('[') + config->address.toString() + QLatin1Char(']')
                              : config->address.toString();
-    std::printf("scorvane-server %s listening on http://%s:%u/ with %s\n", SCORVANE_VERSION,
+    std::printf("scorvane-server %s listening on http://%s:%u/ with %s\n", kVersionText,
                 qPrintable(host), unsigned(runner.Port()), qPrintable(config->database.Display()));
     std::fflush(stdout);
     return app.exec();

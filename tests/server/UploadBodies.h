@@ -4,7 +4,7 @@
 // makes the bodies (the only place these tests take from its code).
 
 #include "HighscoreWriters.h"
-#include "publish/UploadBody.h"
+#include "formats/UploadData.h"
 
 #include <QByteArray>
 #include <string>
@@ -15,7 +15,7 @@ inline std::string Le32(std::uint32_t v) {
 }
 
 inline QByteArray Encoded(const std::string& data) {
-    return QByteArray::fromStdString(EncodeBody(data));
+    return encodeBody(QByteArray::fromStdString(data));
 }
 
 // A signed table text (digest included) as std::string.

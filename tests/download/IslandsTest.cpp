@@ -1,0 +1,303 @@
+// The islands game's folder: reading it, its entries, and the publish/delete cycle that must
+// never lose an island the player has not published.
+#include "FaultyHandheld.h"
+#include "HighscoreWriters.h"
+#include "UnwritableProfile.h"
+
+#include "download/AnnouncedSources.h"
+#include "download/IslandsFolder.h"
+#include "download/ScanContext.h"
+#include "profile/IslandMarks.h"
+
+#include <QSettings>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kFolder = QStringLiteral("\\My Documents\\Skyholm");
+
+// The profile of this process, until a number of writes is spent: then the program stops (the
+// write throws, as if the program ended just before it) or the profile refuses every write.
+class StoppingProfile final : public ProfileStore {
+public:
+    struct Stopped {};
+    StoppingProfile(int writes, bool stops) : m_writesLeft(writes), m_stops(stops) {}
+
+    QVariant value(const QString& key, const QVariant& fallback) const override {
+        return UserProfile().value(key, fallback);
+    }
+    bool setValue(const QString& key, const QVariant& value) override {
+        return spend() && UserProfile().setValue(key, value);
+    }
+    bool remove(const QString& key) override { return spend() && UserProfile().remove(key); }
+
+private:
+    bool spend() {
+        if (m_writesLeft-- > 0)
+            return true;
+        if (m_stops)
+            throw Stopped();
+        return false;
+    }
+    int m_writesLeft;
+    bool m_stops;
+};
+
+QStringList profileKeys() {
+    return QSettings(QString::fromLatin1(kOrganisationName), QString::fromLatin1(kApplicationName))
+        .allKeys();
+}
+
+class IslandsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings(QString::fromLatin1(kOrganisationName), QString::fromLatin1(kApplicationName))
+            .clear();
+        ASSERT_TRUE(handheld.connect({}, {}));
+    }
+
+    // One download's island handling: the folders announced are read, published islands go.
+    std::shared_ptr<IslandsSource> download(const QStringList& folders = {kFolder}) {
+        ScanContext scan(handheld, *marks);
+        for (const QString& folder : folders)
+            scan.announcements.append({2, folder});
+        loadAnnouncedSources(scan);
+        loaded = scan.collection.islandsFoldersLoaded;
+        writeFailed = scan.profileWriteFailed;
+        sources = scan.collection.sources;
+        return sources.isEmpty() ? nullptr
+                                 : std::dynamic_pointer_cast<IslandsSource>(sources.front());
+    }
+    // A download whose islands at the given indices are then published successfully.
+    void downloadAndPublish(const QList<quint32>& chosen) {
+        const auto source = download();
+        ASSERT_TRUE(source);
+        EXPECT_TRUE(source->published(true, chosen, *marks));
+    }
+
+    void addIsland(const QString& file, const char* name, const char* id, const char* body = "") {
+        image.AddFile(kFolder + u'\\' + file, writers::IslandFileBytes(name, id, body));
+    }
+    bool has(const QString& file) const {
+        return QFile::exists(image.HostPath(kFolder + u'\\' + file));
+    }
+    static QStringList texts(const IslandsSource& source) {
+        QStringList texts;
+        for (const SourceEntry& entry : source.entries())
+            texts << QString::number(entry.index) + ' ' + entry.text;
+        return texts;
+    }
+
+    TestImage image;
+    FaultyHandheld handheld{image};
+    UserProfile profile;
+    std::unique_ptr<IslandMarks> marks = std::make_unique<IslandMarks>(profile);
+    QList<std::shared_ptr<HighscoreSource>> sources;
+    int loaded = 0;
+    bool writeFailed = false;
+};
+
+TEST_F(IslandsTest, EveryFileIsReadAsStoredAndSubfoldersAreSkipped) {
+    addIsland("a.1", "Alpha", "A", "body");
+    addIsland("b.0", "Home", "B");
+    image.AddFile(kFolder + "\\settings.ini", "x");
+    addIsland("sub\\c.2", "Nested", "C");
+    addIsland("z.4", "Four", "Z");
+    const auto source = download();
+    ASSERT_TRUE(source);
+    ASSERT_EQ(source->islands().size(), 4);
+    const Island& first = source->islands()[0];
+    EXPECT_EQ(first.path, kFolder + "\\a.1");
+    EXPECT_EQ(first.bytes, writers::IslandFileBytes("Alpha", "A", "body"));
+    EXPECT_EQ(first.id, "A");
+    EXPECT_EQ(source->title(), "Zelk Skyholm");
+    EXPECT_EQ(source->game(), 1001);
+    EXPECT_EQ(source->destination(), Destination::Islands);
+    // A file without an island number is listed but not shown; the entries after it keep
+    // their index.
+    EXPECT_EQ(texts(*source),
+              (QStringList{"0 Island 1 (Alpha)", "1 Current island (Home)", "3 Island 4 (Four)"}));
+}
+
+TEST_F(IslandsTest, FoldersThatCannotBeReadWhole) {
+    // The handheld's paths hold 259 characters: 100 + 100 + 55 and the backslashes make 258.
+    const QString deep = "\\" + QString(100, 'a') + "\\" + QString(100, 'b') + "\\";
+    struct Case {
+        const char* what;
+        QString folder;
+        QStringList files;
+        int loaded;
+        int islands;
+        std::function<void(FaultyHandheld&)> fault = {};
+    };
+    const Case cases[] = {
+        {"an empty folder", kFolder, {}, 1, 0},
+        {"a missing folder", kFolder + "x", {}, 0, 0},
+        {"an unreadable file",
+         kFolder,
+         {"a.1", "b.2"},
+         0,
+         0,
+         [](FaultyHandheld& h) { h.unreadable = QStringLiteral("b.2"); }},
+        {"a folder that cannot be listed",
+         kFolder,
+         {"a.1"},
+         0,
+         0,
+         [](FaultyHandheld& h) { h.failListings = true; }},
+        {"room for a one-character name", deep + QString(54, 'c'), {"1"}, 1, 1},
+        {"a path one too long", deep + QString(54, 'c'), {"12"}, 0, 0},
+        {"no room for a file name", deep + QString(55, 'c'), {"1"}, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TestImage folder;
+        folder.AddFolder(kFolder);
+        for (const QString& file : c.files)
+            folder.AddFile(c.folder + u'\\' + file, writers::IslandFileBytes("I", "I"));
+        FaultyHandheld faulty(folder);
+        ASSERT_TRUE(faulty.connect({}, {}));
+        if (c.fault)
+            c.fault(faulty);
+        ScanContext scan(faulty, *marks);
+        scan.announcements = {{2, c.folder}};
+        loadAnnouncedSources(scan);
+        EXPECT_EQ(scan.collection.islandsFoldersLoaded, c.loaded);
+        EXPECT_EQ(scan.collection.sources.size(), c.islands ? 1 : 0);
+    }
+}
+
+TEST_F(IslandsTest, FailedUploadsAndUnreadableFoldersDeleteNothing) {
+    addIsland("b.1", "One", "I1");
+    const auto first = download();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->published(false, {0}, *marks));
+    ASSERT_TRUE(download());
+    EXPECT_TRUE(has("b.1"));
+
+    downloadAndPublish({0});
+    handheld.failListings = true;
+    EXPECT_FALSE(download());
+    EXPECT_TRUE(has("b.1"));
+    EXPECT_TRUE(marks->isMarked("I1"));
+    handheld.failListings = false;
+    EXPECT_FALSE(download());
+    EXPECT_FALSE(has("b.1"));
+}
+
+// A whole cycle (a publish, the player removing a published file by hand, the next download
+// deleting what was published) is stopped at each profile write in turn, then the program
+// starts again. Wherever it stopped, no island that was not published is ever deleted, nor the
+// island being played; once the publish was recorded every other published island goes, and
+// the profile ends up clean.
+TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
+    bool finished = false;
+    for (int writes = 0; !finished; ++writes) {
+        SCOPED_TRACE(writes);
+        ASSERT_LT(writes, 50);
+        QSettings(QString::fromLatin1(kOrganisationName), QString::fromLatin1(kApplicationName))
+            .clear();
+        addIsland("a.0", "Home", "HOME");    // published, being played
+        addIsland("b.1", "B", "SAME", "v1"); // published
+        addIsland("c.2", "C", "SAME", "v2"); // shares the id, never published
+        addIsland("d.3", "D", "OTHER");      // published
+        addIsland("e.4", "E", "HAND", "v1"); // published, then removed by hand
+        addIsland("f.5", "F", "HAND", "v2"); // shares that id, never published
+        StoppingProfile stopping(writes, true);
+        marks = std::make_unique<IslandMarks>(stopping);
+        bool recorded = false;
+        try {
+            const auto first = download();
+            ASSERT_TRUE(first);
+            first->published(true, {0, 1, 3, 4}, *marks);
+            recorded = true;
+            QFile::remove(image.HostPath(kFolder + "\\e.4"));
+            download();
+            finished = true;
+        } catch (const StoppingProfile::Stopped&) {
+        }
+        marks = std::make_unique<IslandMarks>(profile);
+        QFile::remove(image.HostPath(kFolder + "\\e.4"));
+        ASSERT_TRUE(download());
+        EXPECT_TRUE(has("a.0") && has("c.2") && has("f.5"));
+        if (recorded) {
+            EXPECT_FALSE(has("b.1") || has("d.3"));
+        }
+        if (finished) {
+            EXPECT_TRUE(profileKeys().isEmpty()) << profileKeys().join(u',').toStdString();
+        }
+    }
+}
+
+// Each islands folder keeps its own records: reading one never drops what another published.
+// A folder announced twice (in another case, with a closing backslash) is read once.
+TEST_F(IslandsTest, EachIslandsFolderIsReadOnceAndKeepsItsRecords) {
+    const QString other = QStringLiteral("\\Storage Card\\Skyholm");
+    addIsland("a.1", "A", "A1");
+    image.AddFile(other + "\\b.1", writers::IslandFileBytes("B", "B1"));
+    const QStringList folders = {kFolder, other, kFolder.toUpper() + "\\"};
+    download(folders);
+    ASSERT_EQ(sources.size(), 2) << "one islands table per folder";
+    EXPECT_EQ(loaded, 2);
+    auto second = std::dynamic_pointer_cast<IslandsSource>(sources[1]);
+    ASSERT_EQ(second->islands().at(0).id, "B1");
+    EXPECT_TRUE(second->published(true, {0}, *marks));
+
+    download(folders);
+    EXPECT_FALSE(QFile::exists(image.HostPath(other + "\\b.1")));
+    EXPECT_TRUE(has("a.1"));
+}
+
+TEST_F(IslandsTest, APublishThatCannotBeRecordedSaysSo) {
+    addIsland("b.1", "One", "I1");
+    const auto source = download();
+    ASSERT_TRUE(source);
+    {
+        const UnwritableProfile unwritable;
+        EXPECT_FALSE(source->published(true, {0}, *marks));
+    }
+    EXPECT_FALSE(marks->isMarked("I1"));
+}
+
+TEST_F(IslandsTest, MarksFromOlderVersionsDeleteByIdAlone) {
+    addIsland("b.1", "One", "OLD");
+    addIsland("c.0", "Current", "OLD");
+    ASSERT_TRUE(marks->mark("OLD"));
+    ASSERT_TRUE(download());
+    EXPECT_FALSE(has("b.1"));
+    EXPECT_TRUE(has("c.0"));
+    EXPECT_FALSE(marks->isMarked("OLD"));
+}
+
+TEST_F(IslandsTest, AnIslandWhoseDeletionFailsKeepsItsMark) {
+    addIsland("b.1", "One", "I1");
+    downloadAndPublish({0});
+    handheld.keepDeleted = true;
+    const auto second = download();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->islands().size(), 1) << "still on the handheld, still listed";
+    EXPECT_TRUE(marks->isMarked("I1"));
+    handheld.keepDeleted = false;
+    EXPECT_FALSE(download());
+    EXPECT_FALSE(has("b.1"));
+    EXPECT_FALSE(marks->isMarked("I1"));
+}
+
+// Once the marks cannot follow the files, nothing more is deleted: a mark left behind would
+// delete an island that only shares its id.
+TEST_F(IslandsTest, AProfileThatCannotBeWrittenStopsTheDeletion) {
+    addIsland("b.1", "One", "OLD");
+    addIsland("c.2", "Two", "OLD");
+    addIsland("d.3", "Three", "X");
+    ASSERT_TRUE(marks->mark("OLD"));
+    ASSERT_TRUE(marks->mark("X"));
+    StoppingProfile refusing(0, false);
+    marks = std::make_unique<IslandMarks>(refusing);
+    const auto source = download();
+    EXPECT_TRUE(writeFailed);
+    EXPECT_EQ(handheld.removed, 1);
+    ASSERT_TRUE(source);
+    EXPECT_EQ(source->islands().size(), 2);
+}
+
+} // namespace

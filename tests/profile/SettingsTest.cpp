@@ -1,0 +1,231 @@
+// The publish settings in the profile, the rules for their texts, the per-user profile itself
+// and the device settings.
+#include "StoppingProfile.h"
+#include "UnwritableProfile.h"
+
+#include "profile/DeviceSettings.h"
+#include "profile/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+TEST(SettingsText, TrimmingAndTheEmailRule) {
+    EXPECT_EQ(trimmedText(u" \t\r\n a b \n\r\t "_s), u"a b"_s);
+    EXPECT_EQ(trimmedText(u" \t\r\n"_s), u""_s);
+    EXPECT_EQ(trimmedText(u"\va\f"_s), u"\va\f"_s);
+    for (const auto& [address, valid] : {std::pair{"", true},
+                                         {"a@b", true},
+                                         {"me@@x", true},
+                                         {"@ab", false},
+                                         {"ab@", false},
+                                         {"ab", false},
+                                         {"@", false}})
+        EXPECT_EQ(isValidEmailAddress(QString::fromLatin1(address)), valid) << address;
+}
+
+TEST(SettingsText, ScriptUrlsSplitIntoServerAndPath) {
+    const struct {
+        QString url;
+        QString server;
+        QString path;
+        bool secure;
+        QString stored;
+    } cases[] = {
+        {u"  \t http://scores.example/cgi/up.php \r\n"_s, u"scores.example"_s, u"/cgi/up.php"_s,
+         false, u"scores.example/cgi/up.php"_s},
+        {u"scores.example:8080"_s, u"scores.example:8080"_s, u""_s, false,
+         u"scores.example:8080"_s},
+        {u"/only/a/path"_s, u""_s, u"/only/a/path"_s, false, u"/only/a/path"_s},
+        {u"ftp:// host.example /a://b"_s, u"host.example"_s, u"/a://b"_s, false,
+         u"host.example/a://b"_s},
+        {u"HTTPS://secure.example/up"_s, u"secure.example"_s, u"/up"_s, true,
+         u"https://secure.example/up"_s},
+        {u"https:/x/y"_s, u"https:"_s, u"/x/y"_s, false, u"https:/x/y"_s},
+        {u""_s, u""_s, u""_s, false, u""_s},
+    };
+    for (const auto& c : cases) {
+        DestinationSettings destination;
+        destination.setScriptUrl(c.url);
+        EXPECT_EQ(destination.server, c.server) << c.url.toStdString();
+        EXPECT_EQ(destination.scriptPath, c.path) << c.url.toStdString();
+        EXPECT_EQ(destination.secure, c.secure) << c.url.toStdString();
+        EXPECT_EQ(destination.scriptUrl(), c.stored) << c.url.toStdString();
+        EXPECT_EQ(destination.defaultPort(), c.secure ? 443 : 80);
+    }
+}
+
+TEST(SettingsText, PasswordsAreObfuscatedAndRevealed) {
+    EXPECT_EQ(obfuscatePassword(u""_s), u""_s);
+    // 'a' ^ 0x6B, then 'b' ^ (0x6B + 0x35), then 'c' ^ (0x6B + 2 * 0x35) mod 256.
+    EXPECT_EQ(obfuscatePassword(u"abc"_s), u"0AC2B6"_s);
+    // A last odd character is ignored, any case is read, a zero byte ends the password.
+    for (const auto& [stored, password] : {std::pair{"0AC2B6", "abc"},
+                                           {"0ac2b6", "abc"},
+                                           {"0AC2B67", "abc"},
+                                           {"", ""},
+                                           {"6B0AC2", ""}})
+        EXPECT_EQ(revealPassword(QString::fromLatin1(stored)), QString::fromLatin1(password))
+            << stored;
+    // A character that is no hex digit counts as 0.
+    EXPECT_EQ(revealPassword(u"G0"_s), revealPassword(u"00"_s));
+    EXPECT_EQ(revealPassword(u"/:"_s), revealPassword(u"00"_s));
+
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        QString password;
+        for (int i = int(random() % 300); i > 0; --i)
+            password.append(QChar(char16_t(1 + random() % 0x7FF)));
+        const QString stored = obfuscatePassword(password);
+        ASSERT_TRUE(QRegularExpression(u"^([0-9A-F]{2})*$"_s).match(stored).hasMatch());
+        ASSERT_EQ(revealPassword(stored), password);
+    }
+}
+
+TEST(Settings, LoadsAndSavesTheAccount) {
+    StoppingProfile profile;
+    profile.setValue(u"Options/ScriptPath"_s, u"  http://ludora.example/hs/up.php  "_s);
+    profile.setValue(u"Options/Email"_s, u" me@ludora.example "_s);
+    profile.setValue(u"Options/Skyholm_ScriptPath"_s, u"https://sky.example:8443/up.php"_s);
+    profile.setValue(u"Options/Skyholm_Email"_s, u"me@sky.example"_s);
+    profile.setValue(u"Options/Skyholm_Password"_s, obfuscatePassword(u"\t pass word \n"_s));
+    Settings settings;
+    settings.community.password = u"left over"_s;
+    settings.load(profile);
+    EXPECT_EQ(settings.community,
+              (DestinationSettings{
+                  u"ludora.example"_s, u"/hs/up.php"_s, false, u"me@ludora.example"_s, {}}));
+    EXPECT_EQ(settings.islands, (DestinationSettings{u"sky.example:8443"_s, u"/up.php"_s, true,
+                                                     u"me@sky.example"_s, u"\t pass word \n"_s}));
+    EXPECT_EQ(&settings.destination(Site::Islands), &settings.islands);
+
+    settings.community.email = u"new@ludora.example"_s;
+    settings.islands.password = u"new one"_s;
+    const auto before = profile.values();
+    for (int stop = 0; stop < 3; ++stop) { // a failed write is reported
+        profile.stopAfter(stop);
+        EXPECT_FALSE(settings.saveAccount(profile)) << stop;
+    }
+    profile.stopAfter(-1);
+    ASSERT_TRUE(settings.saveAccount(profile));
+    Settings again;
+    again.load(profile);
+    EXPECT_EQ(again, settings);
+    EXPECT_EQ(profile.value(u"Options/ScriptPath"_s), before.value(u"Options/ScriptPath"_s))
+        << "the URLs are not the account's";
+
+    // An empty URL that older versions stored goes, so the system-wide one applies.
+    profile.setValue(u"Options/Skyholm_ScriptPath"_s, u" "_s);
+    settings.load(profile);
+    ASSERT_TRUE(settings.saveAccount(profile));
+    EXPECT_FALSE(profile.values().contains(u"Options/Skyholm_ScriptPath"_s));
+    EXPECT_TRUE(profile.values().contains(u"Options/ScriptPath"_s));
+}
+
+// The profile of this test process, with system-wide settings an administrator provides.
+class UserProfileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_system.path());
+        QSettings().clear();
+    }
+    void TearDown() override { QSettings().clear(); }
+
+    void writeSystemWide(const QByteArray& options) {
+        QDir(m_system.path()).mkpath(u"Zelkora"_s);
+        QFile file(m_system.path() + u"/Zelkora/Scorvane.conf"_s);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("[Options]\n" + options);
+    }
+    static QVariant own(const QString& key) {
+        QSettings own;
+        own.setFallbacksEnabled(false);
+        return own.value(key);
+    }
+
+    QTemporaryDir m_system;
+    UserProfile m_profile;
+};
+
+TEST_F(UserProfileTest, ScriptUrlsStayWithTheSystemWideSettings) {
+    writeSystemWide("ScriptPath=http://ludora.example/hs/up.php\n");
+    Settings settings;
+    settings.load(m_profile);
+    EXPECT_EQ(settings.community.serverAndPath(), u"ludora.example/hs/up.php"_s);
+
+    // The URL the profile already gives is not copied into the user's own profile, so that
+    // a later change by the administrator reaches the user.
+    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Community, u" ludora.example/hs/up.php"_s));
+    EXPECT_FALSE(own(u"Options/ScriptPath"_s).isValid());
+    writeSystemWide("ScriptPath=moved.example/up.php\n");
+    settings.load(m_profile);
+    EXPECT_EQ(settings.community.serverAndPath(), u"moved.example/up.php"_s);
+
+    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Community, u"HTTPS://elsewhere.example/u"_s));
+    EXPECT_EQ(own(u"Options/ScriptPath"_s), QVariant(u"https://elsewhere.example/u"_s));
+    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Community, u"  "_s));
+    EXPECT_FALSE(own(u"Options/ScriptPath"_s).isValid());
+    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Islands, u"sky.example/up.php"_s));
+    EXPECT_EQ(own(u"Options/Skyholm_ScriptPath"_s), QVariant(u"sky.example/up.php"_s));
+}
+
+// Every write reaches the disk or says that it did not, and leaves the profile file readable
+// by its owner only, since it holds the islands password.
+TEST_F(UserProfileTest, WritesAreCheckedAndLeaveTheFileToItsOwner) {
+    const QString file = QSettings().fileName();
+    QFile::remove(file); // the first write creates it
+    for (const bool remove : {false, true}) {
+        ASSERT_TRUE(remove ? m_profile.remove(u"IslandsToDelete/x"_s)
+                           : m_profile.setValue(u"IslandsToDelete/x"_s, u"1"_s));
+        EXPECT_EQ(own(u"IslandsToDelete/x"_s).isValid(), !remove);
+#ifdef Q_OS_UNIX
+        const auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                            QFileDevice::ReadOther | QFileDevice::WriteOther;
+        EXPECT_EQ(QFile::permissions(file) & others, 0);
+        QFile::setPermissions(file, QFile::permissions(file) | others); // for the next write
+#endif
+    }
+    const UnwritableProfile unwritable;
+    EXPECT_FALSE(m_profile.setValue(u"IslandsToDelete/x"_s, u"1"_s));
+    EXPECT_TRUE(UserProfile::notSavedText().startsWith(
+        u"The settings could not be saved to \"%1"_s.arg(QDir::toNativeSeparators(file))));
+}
+
+TEST(DeviceSettings, TheLibraryAndTheWaitComeFromTheEnvironmentThenTheProfile) {
+    StoppingProfile profile;
+    const QStringList platform = {u"libsynce.so.0"_s, u"librapi.so.2"_s};
+    EXPECT_EQ(rapiLibraryCandidates(profile, platform), platform);
+    profile.setValue(u"Device/RapiLibrary"_s, u" librapi.so.2 "_s);
+    EXPECT_EQ(rapiLibraryCandidates(profile, platform),
+              (QStringList{u"librapi.so.2"_s, u"libsynce.so.0"_s}));
+    qputenv("SCORVANE_RAPI_LIBRARY", "/opt/env/libsynce.so.0");
+    EXPECT_EQ(rapiLibraryCandidates(profile, platform),
+              (QStringList{u"/opt/env/libsynce.so.0"_s, u"librapi.so.2"_s, u"libsynce.so.0"_s}));
+    qunsetenv("SCORVANE_RAPI_LIBRARY");
+
+    EXPECT_EQ(sessionWaitOverride(profile), std::nullopt);
+    profile.setValue(u"Device/SessionWaitMs"_s, u"1200"_s);
+    for (const auto& [environment, wait] : {std::pair{" 250 ", 250},
+                                            {"0", 0},
+                                            {"600000", 600000},
+                                            {"abc", 1200},
+                                            {"-5", 1200},
+                                            {"+5", 1200},
+                                            {"600001", 1200},
+                                            {"99999999999", 1200},
+                                            {"", 1200}}) {
+        qputenv("SCORVANE_SESSION_WAIT_MS", environment);
+        EXPECT_EQ(sessionWaitOverride(profile), std::chrono::milliseconds(wait)) << environment;
+    }
+    qunsetenv("SCORVANE_SESSION_WAIT_MS");
+}
+
+} // namespace

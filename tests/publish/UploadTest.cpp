@@ -1,0 +1,187 @@
+// The HTTP upload against a server the test runs on 127.0.0.1: the request as sent, the reply
+// and every way the exchange can go wrong, the stop, TLS; the result codes and their texts.
+#include "TestHttpServer.h"
+
+#include "formats/UploadData.h"
+#include "publish/Upload.h"
+
+#include <QDeadlineTimer>
+#include <QSslSocket>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+const QByteArray kPrefix = "Highscores(7hT2xK9m4Rd):";
+const QByteArray kData = "Zelk Vondrel|1|1\nAnn|1200|Level: 7\n0123456789abcdef\n0,1:me@x.example";
+
+DestinationSettings site(const QString& scriptUrl) {
+    DestinationSettings settings;
+    settings.setScriptUrl(scriptUrl);
+    return settings;
+}
+
+UploadOptions shortTimeout() {
+    UploadOptions options;
+    options.transferTimeout = std::chrono::milliseconds(300);
+    return options;
+}
+
+TEST(Upload, PostsTheEncodedDataToTheScript) {
+    TestHttpServer server;
+    ASSERT_EQ(postUpload(site(server.hostAndPort() + "/hs/up.php?game=1"), kData),
+              UploadResult::Ok);
+    ASSERT_EQ(postUpload(site(server.hostAndPort()), kData), UploadResult::Ok);
+    const QList<RecordedRequest> requests = server.requests();
+    ASSERT_EQ(requests.size(), 2);
+    const RecordedRequest& request = requests[0];
+    EXPECT_EQ(request.method + ' ' + request.target, "POST /hs/up.php?game=1");
+    EXPECT_EQ(requests[1].target, "/") << "an empty script path asks for the root";
+    EXPECT_EQ(request.body, encodeBody(kData));
+    EXPECT_EQ(request.header("Content-Type"), QList<QByteArray>{"multipart/form-data"});
+    EXPECT_EQ(request.header("Content-Length"), QList{QByteArray::number(request.body.size())});
+    EXPECT_EQ(request.header("User-Agent"), QList<QByteArray>{"Scorvane"});
+    EXPECT_EQ(request.header("Host"), QList{server.hostAndPort().toLatin1()});
+    EXPECT_TRUE(request.header("Cookie").isEmpty() && request.header("Authorization").isEmpty());
+}
+
+// Run on a thread that Qt did not start, where the transfer timer must work too.
+TEST(Upload, TheReplyLineDecidesWhateverTheStatus) {
+    const QByteArray moved = "Location: http://127.0.0.1:1/other.php\r\n";
+    const std::tuple<const char*, TestResponse, UploadResult> cases[] = {
+        {"accepted", TestResponse::reply(kPrefix + "0\n"), UploadResult::Ok},
+        {"a reply number", TestResponse::reply(kPrefix + "6"), UploadResult::BadSignature},
+        {"an empty reply", TestResponse::reply(""), UploadResult::RequestFailed},
+        {"an error status with a reply", TestResponse::reply(kPrefix + "2", "500 Server Error"),
+         UploadResult::DatabaseBusy},
+        {"an error page", TestResponse::reply("<html>Not Found</html>", "404 Not Found"),
+         UploadResult::RequestFailed},
+        {"a redirect, not followed", TestResponse::reply(kPrefix + "0", "302 Found", moved),
+         UploadResult::RequestFailed},
+        {"cut off midway", TestResponse::reply(kPrefix + "0\n", "200 OK", {}, 1000),
+         UploadResult::RequestFailed},
+        {"a huge reply", TestResponse::reply(kPrefix + "0\n" + QByteArray(1 << 20, 'x')),
+         UploadResult::Ok},
+        {"a huge page",
+         TestResponse::reply(QByteArray(99, ' ') + kPrefix + "0" + QByteArray(1 << 20, 'x')),
+         UploadResult::RequestFailed},
+        {"silence", TestResponse::silence(), UploadResult::RequestFailed},
+    };
+    TestHttpServer server;
+    std::thread worker([&] {
+        for (const auto& [what, response, expected] : cases) {
+            server.queue({response});
+            EXPECT_EQ(postUpload(site(server.hostAndPort() + "/up.php"), kData, shortTimeout()),
+                      expected)
+                << what;
+        }
+    });
+    worker.join();
+    EXPECT_EQ(server.requests().size(), qsizetype(std::size(cases))) << "one request each";
+}
+
+TEST(Upload, UnusableServersAndRefusedConnections) {
+    TestHttpServer server;
+    const QString port = server.hostAndPort().section(u':', 1);
+    const std::pair<QString, UploadResult> cases[] = {
+        {"", UploadResult::NoConnection},
+        {"bad host", UploadResult::NoConnection},
+        {"user:pw@127.0.0.1:" + port, UploadResult::NoConnection},
+        {"127.0.0.1:99999", UploadResult::NoConnection},
+        {"127.0.0.1:0", UploadResult::NoConnection},
+        {"127.0.0.1?x", UploadResult::NoConnection},
+        {QStringLiteral("127.0.0.1:%1").arg(unusedLocalPort()), UploadResult::RequestFailed},
+    };
+    for (const auto& [name, expected] : cases) {
+        DestinationSettings settings = site(QStringLiteral("x/up.php"));
+        settings.server = name;
+        EXPECT_EQ(postUpload(settings, kData, shortTimeout()), expected) << name.toStdString();
+    }
+    EXPECT_EQ(server.connections(), 0);
+}
+
+// A stop from another thread ends an upload that the server never answers, long before its
+// transfer timeout; a stop asked for before makes no connection at all.
+TEST(Upload, AStopAbandonsTheExchangeAtOnce) {
+    TestHttpServer server;
+    server.setResponse(TestResponse::silence());
+    const DestinationSettings settings = site(server.hostAndPort() + "/up.php");
+    std::stop_source stop;
+    UploadOptions options;
+    options.stop = stop.get_token();
+    options.transferTimeout = std::chrono::minutes(10);
+    UploadResult result = UploadResult::Ok;
+    std::thread worker([&] { result = postUpload(settings, kData, options); });
+    const QDeadlineTimer deadline(30000);
+    while (server.requests().isEmpty() && !deadline.hasExpired())
+        QThread::msleep(10);
+    stop.request_stop();
+    worker.join();
+    EXPECT_EQ(result, UploadResult::Stopped);
+    EXPECT_EQ(postUpload(settings, kData, options), UploadResult::Stopped);
+    EXPECT_EQ(server.connections(), 1);
+}
+
+TEST(Upload, AnHttpsScriptIsUploadedToOverTlsWithTheCertificatesGiven) {
+    if (!QSslSocket::supportsSsl())
+        GTEST_SKIP() << "no TLS backend";
+    const QSslConfiguration tls = testServerTls();
+    TestHttpServer secure(&tls);
+    TestHttpServer plain;
+    UploadOptions trusting = shortTimeout();
+    trusting.caCertificates = {testServerCertificate()};
+    const std::tuple<const TestHttpServer*, UploadOptions, UploadResult> cases[] = {
+        {&secure, trusting, UploadResult::Ok},
+        {&secure, shortTimeout(), UploadResult::RequestFailed},
+        {&plain, trusting, UploadResult::RequestFailed},
+    };
+    for (const auto& [server, options, expected] : cases)
+        EXPECT_EQ(postUpload(site("https://" + server->hostAndPort() + "/up.php"), kData, options),
+                  expected);
+    EXPECT_EQ(secure.requests().size(), 1);
+    EXPECT_EQ(secure.requests().value(0).body, encodeBody(kData));
+    EXPECT_TRUE(plain.requests().isEmpty());
+}
+
+TEST(UploadResults, ReplyNumbersMapAsTheSitesDefineThem) {
+    using enum UploadResult;
+    const UploadResult expected[] = {
+        Ok,       BadData,        DatabaseBusy,   InsertFailed, UnknownGame,
+        BadData,  BadSignature,   UserNotFound,   BadPassword,  BadEmail,
+        TryLater, ServerInternal, IslandCompleted};
+    for (qint32 n = 0; n <= 12; ++n)
+        EXPECT_EQ(resultForReply(n), expected[n]) << n;
+    for (qint32 n : {13, -1, std::numeric_limits<qint32>::min()})
+        EXPECT_EQ(resultForReply(n), Unrecognized) << n;
+}
+
+// One row per kind of text: what each names, and the fallback.
+TEST(UploadResults, TextsNameTheServerThePathOrTheTitle) {
+    const DestinationSettings ludora = site(QStringLiteral("ludora.example/hs/up.php"));
+    const QString failed = QStringLiteral("Error publishing Zelk %s highscores.\n");
+    const std::pair<UploadResult, QString> cases[] = {
+        {UploadResult::Ok, "All your highscores were successfully published to the "
+                           "\"ludora.example\"."},
+        {UploadResult::NoConnection,
+         failed + "Server reports: Invalid server name: \"ludora.example\"."},
+        {UploadResult::RequestFailed, failed + "Server reports: Invalid server/script path: "
+                                               "\"ludora.example/hs/up.php\".\nCheck "
+                                               "Tools/Options."},
+        {UploadResult::IslandCompleted,
+         failed + "Please do not use old settings.ino file for your new islands! Your current "
+                  "island have the same ID as one of completed islands, so we can't upload it "
+                  "into Zelk %s."},
+        {UploadResult::NothingUploaded,
+         "No highscores selected for uploading to server \"ludora.example\"."},
+        {UploadResult::Stopped, "Publishing was stopped."},
+        {UploadResult::NothingToSend,
+         failed + "Server reports: Unexpected error occured.\nPlease try again later."},
+    };
+    for (const auto& [result, text] : cases)
+        EXPECT_EQ(publishResultText(result, "Zelk %s", ludora), text) << int(result);
+    EXPECT_EQ(publishResultText(UploadResult::DatabaseBusy, "t", ludora),
+              publishResultText(UploadResult::TryLater, "t", ludora));
+}
+
+} // namespace

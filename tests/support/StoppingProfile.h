@@ -1,0 +1,47 @@
+#pragma once
+
+// A profile store in memory that can stop taking writes after a given number of them, as if
+// the program had stopped there: every later write fails and changes nothing. For tests that
+// show a sequence of profile writes is safe wherever it is cut short.
+
+#include "profile/Profile.h"
+
+#include <QMap>
+
+class StoppingProfile final : public ProfileStore {
+public:
+    QVariant value(const QString& key, const QVariant& fallback = {}) const override {
+        return m_values.value(key, fallback);
+    }
+    bool setValue(const QString& key, const QVariant& value) override {
+        if (!takeWrite())
+            return false;
+        m_values.insert(key, value);
+        return true;
+    }
+    bool remove(const QString& key) override {
+        if (!takeWrite())
+            return false;
+        m_values.remove(key);
+        return true;
+    }
+
+    // Takes writes more, then refuses every write; a negative number takes all.
+    void stopAfter(int writes) { m_left = writes; }
+    int writes() const { return m_writes; }
+    const QMap<QString, QVariant>& values() const { return m_values; }
+
+private:
+    bool takeWrite() {
+        if (m_left == 0)
+            return false;
+        if (m_left > 0)
+            --m_left;
+        ++m_writes;
+        return true;
+    }
+
+    QMap<QString, QVariant> m_values;
+    int m_left = -1;
+    int m_writes = 0;
+};
