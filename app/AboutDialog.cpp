@@ -1,11 +1,11 @@
 #include "app/AboutDialog.h"
 
+#include "app/LinkLabel.h"
 #include "app/WebPages.h"
 #include "Version.h"
 #include "profile/Profile.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QGridLayout>
@@ -14,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
-#include <QUrl>
 
 namespace {
 
@@ -63,13 +62,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
                                   .arg(QLatin1String(kOrganisationName)),
                               this);
 
-    auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%2</a>")
-                                .arg(webPage(kMakerHost, ""), QLatin1String(kMakerHost)),
-                            this);
+    auto* link = new LinkLabel(QLatin1String(kMakerHost), webPage(kMakerHost, ""), this);
     link->setObjectName(QStringLiteral("link"));
-    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
-    connect(link, &QLabel::linkActivated, this,
-            [](const QString& target) { QDesktopServices::openUrl(QUrl(target)); });
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* ok = buttons->button(QDialogButtonBox::Ok);

@@ -1,18 +1,17 @@
 #include "app/OptionsDialog.h"
 
+#include "app/LinkLabel.h"
 #include "app/MessageBox.h"
 #include "app/WebPages.h"
 #include "profile/Profile.h"
 
 #include <QCheckBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -48,14 +47,9 @@ OptionsDialog::OptionsDialog(Settings& settings, ProfileStore& profile, Site foc
 
     // The islands site, with its registration page.
     auto* skyholm = new QGroupBox(QStringLiteral("Zelk Skyholm"), this);
-    auto* registerLink = new QLabel(QStringLiteral("<a href=\"%1\">Register at %2</a>")
-                                        .arg(islandsRegistrationPage(), QLatin1String(kIslandsHost)),
-                                    skyholm);
+    auto* registerLink = new LinkLabel(QStringLiteral("Register at ") + QLatin1String(kIslandsHost),
+                                       islandsRegistrationPage(), skyholm);
     registerLink->setObjectName(QStringLiteral("registerLink"));
-    registerLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
-                                          Qt::LinksAccessibleByKeyboard);
-    connect(registerLink, &QLabel::linkActivated, this,
-            [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });
     m_islandsEmail = makeEdit(skyholm, QStringLiteral("islandsEmail"), settings.islands.email);
     m_islandsPassword =
         makeEdit(skyholm, QStringLiteral("islandsPassword"), settings.islands.password);

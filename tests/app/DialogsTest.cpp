@@ -26,7 +26,9 @@ namespace {
 
 // Types a key where the keyboard focus is, as a user would.
 void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_NE(focus, nullptr);
+    QTest::keyClick(focus, Qt::Key(key), modifiers);
 }
 
 class OptionsDialogTest : public ::testing::Test {
