@@ -35,11 +35,14 @@ public:
     virtual std::optional<quint32> number(const QString& name) = 0;
     // A value's bytes; nothing when it is missing or longer than maxBytes.
     virtual std::optional<QByteArray> bytes(const QString& name, qsizetype maxBytes) = 0;
-    // The name of the value at index; nothing past the last one or on failure.
+    // The name of the value at index; nothing past the last one, on failure, or when the name
+    // is longer than kMaxNameChars.
     virtual std::optional<QString> valueName(int index) = 0;
 
     // Values larger than this are treated as missing.
     static constexpr qsizetype kMaxValueBytes = 64 * 1024;
+    // The longest value name a registry holds; a handheld that reports more is not believed.
+    static constexpr qsizetype kMaxNameChars = 16383;
 };
 
 struct FolderEntry {

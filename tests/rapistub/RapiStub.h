@@ -1,62 +1,46 @@
 #pragma once
 
-// Control functions of the stand-in remote API library that the tests build. Besides the remote
-// API's own functions (with the open-source library's types: 32-bit handles, 16-bit
-// characters), the library exports these; a test resolves them by name from the same file it
-// hands to the program.
+// The stand-in remote API library that the tests build. Besides the remote API's functions
+// (with the open-source library's types: 32-bit handles, 16-bit characters), it exports the
+// control functions below, which a test resolves by name from the file it hands the program.
 //
-// The stand-in serves one handheld: a device object the test supplies, else the device image
-// folder named by RapiStub_SetImage or by the environment variable SCORVANE_RAPISTUB_IMAGE.
-// The environment variable SCORVANE_RAPISTUB_SESSION=fail|hold sets the session mode at load.
+// It serves the device image folder given to RapiStub_Reset, else the one named by the
+// environment variable SCORVANE_RAPISTUB_IMAGE, with pacing off. SCORVANE_RAPISTUB_SESSION=
+// fail|hold sets RAPISTUB_SESSION; SCORVANE_RAPISTUB_TRACE names a file to which every remote
+// call is appended as one line: its arguments, its result and what it wrote back.
 
 #include <cstdint>
 
 struct RapiStubCounters {
-    int initCalls;             // CeRapiInit calls that began
-    int initReturns;           // ... and returned
-    int uninitCalls;           // CeRapiUninit calls
-    int liveSessions;          // sessions opened and not yet closed
-    int callsWithoutSession;   // registry and file calls made while no session was open
-    int callsOffSessionThread; // calls made on another thread than the session's CeRapiInit
-    int liveBuffers;           // search results handed out and not yet released
+    int initCalls, initReturns; // CeRapiInit calls that began, and that returned
+    int uninitCalls;
+    int liveSessions;
+    int callsWithoutSession;   // registry and file calls while no session was open
+    int callsOffSessionThread; // calls on another thread than the session's CeRapiInit
+    int leftOpenAtUninit;      // keys, files and search results still open at CeRapiUninit
+    int liveBuffers;           // search results handed out and not released
     int badFrees;              // CeRapiFreeBuffer of something never handed out
-    int enumCalls;             // CeRegEnumValue calls
 };
 
-enum RapiStubSessionMode {
-    RAPISTUB_ANSWER = 0, // CeRapiInit opens a session when the handheld is there
-    RAPISTUB_FAIL = 1,   // CeRapiInit refuses at once
-    RAPISTUB_HOLD = 2,   // CeRapiInit blocks until released, then answers
+// What RapiStub_Set sets; 0 turns a fault off.
+enum RapiStubSetting {
+    RAPISTUB_SESSION,      // CeRapiInit: RAPISTUB_ANSWER, _FAIL at once, or _HOLD until released
+    RAPISTUB_RELEASE,      // lets this many held CeRapiInit calls go on
+    RAPISTUB_MORE_DATA,    // CeRegEnumValue answers ERROR_MORE_DATA, asking for this length
+    RAPISTUB_EMPTY_SEARCH, // a search that finds nothing leaves the result pointer as it is
+    RAPISTUB_SEARCH_COUNT, // searches that return records report this many
+    RAPISTUB_VALUE_SIZE,   // size queries of registry values report this size
+    RAPISTUB_LONGEST_NAME, // CeRegQueryInfoKey reports this longest name; 0xFFFFFFFF fails
+    RAPISTUB_FILE_SIZE,    // CeGetFileSize reports this size
 };
+enum { RAPISTUB_ANSWER, RAPISTUB_FAIL, RAPISTUB_HOLD };
 
+// RapiStub_Reset: forget the settings, counters and any session, then serve imageFolder (or
+// the environment's). RapiStub_Wait: 1 once initCalls CeRapiInit calls began, or, for -1, once
+// none is running and no session is open; 0 on timeout.
 extern "C" {
-using RapiStubResetFn = void (*)();
-using RapiStubSetImageFn = void (*)(const char* folder);
-using RapiStubUseDeviceFn = void (*)(void* device); // an IRapiDevice*, or null
-using RapiStubSetSessionModeFn = void (*)(int mode);
-using RapiStubReleaseFn = void (*)(int count);
-using RapiStubSetMoreDataAnswersFn = void (*)(int count);
-using RapiStubSetEmptySearchLeavesPointerFn = void (*)(int on);
-using RapiStubSetReportedSearchCountFn = void (*)(std::uint32_t count);
+using RapiStubResetFn = void (*)(const char* imageFolder);
+using RapiStubSetFn = void (*)(int setting, std::uint32_t value);
 using RapiStubGetCountersFn = void (*)(RapiStubCounters* counters);
-using RapiStubWaitForInitCallsFn = int (*)(int count, int timeoutMs);
-using RapiStubWaitUntilIdleFn = int (*)(int timeoutMs);
+using RapiStubWaitFn = int (*)(int initCalls, int timeoutMs);
 }
-
-// Names, for QLibrary::resolve:
-//   RapiStub_Reset                    forget the device, modes and counters (reads the
-//                                     environment again)
-//   RapiStub_SetImage                 serve this device image folder
-//   RapiStub_UseDevice                serve this device object instead (the caller keeps it)
-//   RapiStub_SetSessionMode           one of RapiStubSessionMode
-//   RapiStub_Release                  let that many held CeRapiInit calls go on
-//   RapiStub_SetMoreDataAnswers       the next n CeRegEnumValue calls that would succeed answer
-//                                     ERROR_MORE_DATA with the name's length instead
-//   RapiStub_SetEmptySearchLeavesPointer
-//                                     a search that finds nothing succeeds without writing the
-//                                     result pointer
-//   RapiStub_SetReportedSearchCount   searches that return records report this many instead
-//                                     (0: as many as there are)
-//   RapiStub_GetCounters              a copy of the counters
-//   RapiStub_WaitForInitCalls         1 once that many CeRapiInit calls began, 0 on timeout
-//   RapiStub_WaitUntilIdle            1 once no CeRapiInit is running and no session is open

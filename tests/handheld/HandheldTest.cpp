@@ -1,0 +1,143 @@
+// What every backend answers alike: the same small handheld, as a device image and through the
+// remote API library (the stand-in library serving that image), must give the same answers.
+#include "StubLibrary.h"
+#include "TestImage.h"
+
+#include "handheld/ImageHandheld.h"
+#include "handheld/LibraryHandheld.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+enum class Backend { Image, Library };
+
+QString shown(const std::optional<QString>& text) {
+    return text ? u'"' + *text + u'"' : u"-"_qs;
+}
+QString shown(const std::optional<QByteArray>& bytes) {
+    return bytes ? QString::fromLatin1(bytes->toHex()) : u"-"_qs;
+}
+QString shown(const std::optional<QList<FolderEntry>>& entries) {
+    if (!entries)
+        return u"-"_qs;
+    QString text;
+    for (const FolderEntry& entry : *entries)
+        text += entry.name + (entry.isFolder ? u"/"_qs : QString()) +
+                (entry.isStorageCard ? u"*"_qs : QString()) + u' ';
+    return text;
+}
+
+class HandheldTest : public ::testing::TestWithParam<Backend> {
+protected:
+    void SetUp() override {
+        image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
+                                         "\"first\"=\"Ann\"\n"
+                                         "\"a much longer second name\"=dword:0000002a\n"
+                                         "\"Bytes\"=hex:01,02,03,04,05\n"
+                                         "\"GrüSSe\"=\"été\"\n"
+                                         "\"Short\"=hex:07,01\n"
+                                         "[HKEY_CURRENT_USER\\Empty]\n"));
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco"),
+                      QByteArray("level\0bytes", 11));
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\empty.dat"), {});
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\Alpha\\records.dat"), "r");
+        image.AddFile(QStringLiteral("\\Storage\\Program Files\\island é.isl"), "isle");
+        image.AddFolder(QStringLiteral("\\Storage Card\\Program Files"));
+        image.AddFolder(QStringLiteral("\\Nothing Here"));
+        image.SetDeviceIni(QStringLiteral("[Device]\nStorageCards=Storage Card\n[Link]\nPacing=0"));
+        if (GetParam() == Backend::Image) {
+            handheld = std::make_unique<ImageHandheld>(image.Root());
+            return;
+        }
+        ASSERT_TRUE(stub.ok());
+        stub.reset(image.Root().toUtf8().constData());
+        handheld = std::make_unique<LibraryHandheld>(QStringList{kStubPath});
+    }
+    void TearDown() override {
+        if (GetParam() == Backend::Library) {
+            const RapiStubCounters counters = stub.counters();
+            EXPECT_EQ(counters.liveSessions, 0);
+            EXPECT_EQ(counters.liveBuffers, 0);
+            EXPECT_EQ(counters.leftOpenAtUninit, 0);
+            EXPECT_EQ(counters.badFrees, 0);
+            EXPECT_EQ(counters.callsWithoutSession, 0) << "nothing reaches the library between "
+                                                          "sessions";
+            EXPECT_EQ(counters.callsOffSessionThread, 0);
+        }
+    }
+
+    TestImage image;
+    StubLibrary stub;
+    std::unique_ptr<Handheld> handheld;
+};
+
+TEST_P(HandheldTest, AnswersAlike) {
+    ASSERT_TRUE(handheld->connect(std::chrono::milliseconds(kGenerousMs)));
+    QStringList answers;
+    auto key = handheld->openKey(RegistryRoot::LocalMachine,
+                                 QStringLiteral("\\software\\\\ZELKORA\\Scorvane"));
+    ASSERT_TRUE(key);
+    answers << shown(key->text(u"FIRST"_qs)) << shown(key->text(u"missing"_qs))
+            << QString::number(key->number(u"a much longer second name"_qs).value_or(7))
+            << QString::number(key->number(u"Bytes"_qs).value_or(7))
+            << QString::number(key->number(u"short"_qs).value_or(7))
+            << shown(key->bytes(u"Bytes"_qs, 16)) << shown(key->bytes(u"Bytes"_qs, 2))
+            << shown(key->text(u"GRÜSSE"_qs));
+    for (int i = 0; i < 6; ++i)
+        answers << shown(key->valueName(i));
+    answers << shown(handheld->openKey(RegistryRoot::CurrentUser, u"Empty"_qs)->valueName(0))
+            << QString::number(!handheld->openKey(RegistryRoot::LocalMachine, u"SOFTWARE\\No"_qs));
+    for (const char* path :
+         {"\\Storage\\Program Files\\vondrel\\HighScores.sco",
+          "\\storage\\\\program files\\VONDREL\\EMPTY.DAT", "\\Storage\\Program Files\\missing.sco",
+          "\\Storage\\Program Files", "\\Storage\\Program Files\\island é.isl"})
+        answers << shown(handheld->readFile(QString::fromUtf8(path)));
+    answers << shown(handheld->readFileStart(
+                   u"\\Storage\\Program Files\\vondrel\\HighScores.sco"_qs, 13))
+            << shown(handheld->readFileStart(u"\\Storage\\missing"_qs, 13))
+            << shown(handheld->list(u"\\*.*"_qs, Listing::Cards))
+            << shown(handheld->list(u"\\Storage\\Program Files\\*.*"_qs, Listing::Files))
+            << shown(handheld->list(u"\\Storage\\Program Files\\*.*"_qs, Listing::Folders))
+            << shown(handheld->list(u"\\Storage\\Program Files\\vondrel\\*.SCO"_qs, Listing::Files))
+            << shown(handheld->list(u"\\Nothing Here\\*"_qs, Listing::Files))
+            << shown(handheld->list(u"\\Absent\\*.*"_qs, Listing::Files));
+    for (const char* path : {"\\Storage", "\\STORAGE CARD", "\\Storage\\missing",
+                             "\\Storage\\Program Files\\Alpha\\records.dat"})
+        answers << QString::number(handheld->exists(QString::fromUtf8(path)));
+    handheld->remove(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs);
+    handheld->remove(u"\\Storage"_qs);
+    answers << QString::number(handheld->exists(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs))
+            << QString::number(handheld->exists(u"\\Storage"_qs));
+    handheld->disconnect();
+    answers << shown(key->text(u"first"_qs)) << shown(handheld->readFile(u"\\Storage"_qs))
+            << shown(handheld->list(u"\\*.*"_qs, Listing::Files))
+            << QString::number(handheld->exists(u"\\Storage"_qs));
+    key.reset();
+
+    const QStringList expected = {
+        // registry values
+        u"\"Ann\""_qs, u"-"_qs, u"42"_qs, u"7"_qs, u"263"_qs, u"0102030405"_qs, u"-"_qs,
+        u"\"été\""_qs,
+        // value names
+        u"\"first\""_qs, u"\"a much longer second name\""_qs, u"\"Bytes\""_qs, u"\"GrüSSe\""_qs,
+        u"\"Short\""_qs, u"-"_qs, u"-"_qs, u"1"_qs,
+        // files
+        u"6c6576656c006279746573"_qs, u""_qs, u"-"_qs, u"-"_qs, u"69736c65"_qs,
+        u"6c6576656c0062797465730000"_qs, u"-"_qs,
+        // listings
+        u"Nothing Here/ Storage/ Storage Card/* "_qs, u"Alpha/ island é.isl vondrel/ "_qs,
+        u"Alpha/ vondrel/ "_qs, u"HighScores.sco "_qs, u""_qs, u"-"_qs,
+        // presence and deletion
+        u"1"_qs, u"1"_qs, u"0"_qs, u"1"_qs, u"0"_qs, u"1"_qs,
+        // after the session
+        u"-"_qs, u"-"_qs, u"-"_qs, u"0"_qs};
+    EXPECT_EQ(answers, expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, HandheldTest,
+                         ::testing::Values(Backend::Image, Backend::Library), [](const auto& info) {
+                             return info.param == Backend::Image ? "Image" : "Library";
+                         });
+
+} // namespace

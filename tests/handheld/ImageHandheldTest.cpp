@@ -1,0 +1,180 @@
+// The device image folder as a handheld: what makes an image, its settings, the files it will
+// not use, and confinement to files/.
+#include "TestImage.h"
+
+#include "handheld/ImageHandheld.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString names(const std::optional<QList<FolderEntry>>& entries) {
+    if (!entries)
+        return QStringLiteral("<failed>");
+    QString text;
+    for (const FolderEntry& entry : *entries)
+        text += entry.name + (entry.isStorageCard ? u"* "_qs : u" "_qs);
+    return text;
+}
+
+TEST(ImageHandheld, ConnectsOnlyToAnImageFolder) {
+    TestImage image, registryOnly;
+    QDir(registryOnly.Root()).rmdir(QStringLiteral("files"));
+    registryOnly.SetRegistry(QString());
+    QTemporaryDir empty;
+    const struct {
+        QString folder;
+        bool connects;
+    } cases[] = {{image.Root(), true},
+                 {registryOnly.Root(), true},
+                 {empty.path(), false},
+                 {empty.path() + QStringLiteral("/not-there"), false},
+                 {QString(), false}};
+    for (const auto& c : cases) {
+        ImageHandheld handheld(c.folder);
+        EXPECT_EQ(handheld.connect(std::chrono::milliseconds(0)), c.connects) << c.folder.size();
+        EXPECT_FALSE(handheld.exists(QStringLiteral("\\x")));
+    }
+}
+
+TEST(ImageHandheld, DeviceIniNamesStorageCardsAndTurnsPacingOff) {
+    const struct {
+        const char* ini;
+        bool pacing;
+        const char* cards;
+    } cases[] = {
+        {"", true, "Nothing SD Storage Card "},
+        {"[Device]\nStorageCards=Storage Card, SD ,\n[Link]\nPacing=0\n", false,
+         "Nothing SD* Storage Card* "},
+        {"; comment\n[device]\nstoragecards = sd\n[LINK]\npacing = Off\n", false,
+         "Nothing SD* Storage Card "},
+        {"[Link]\nPacing=1\n[Other]\nStorageCards=SD\n", true, "Nothing SD Storage Card "},
+    };
+    for (const auto& c : cases) {
+        TestImage image;
+        for (const char* folder : {"\\Storage Card\\Program Files", "\\SD", "\\Nothing"})
+            image.AddFolder(QString::fromLatin1(folder));
+        image.SetDeviceIni(QString::fromLatin1(c.ini));
+        ImageHandheld handheld(image.Root());
+        ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
+        EXPECT_EQ(handheld.pacing(), c.pacing) << c.ini;
+        EXPECT_EQ(names(handheld.list(QStringLiteral("\\*.*"), Listing::Cards)),
+                  QString::fromLatin1(c.cards))
+            << c.ini;
+        EXPECT_EQ(handheld.entry(QStringLiteral("\\SD\\"))->isStorageCard,
+                  QString::fromLatin1(c.cards).contains(u"SD*"));
+        EXPECT_TRUE(handheld.notice().isEmpty());
+    }
+}
+
+TEST(ImageHandheld, PathsNeverLeaveTheFilesFolder) {
+    TestImage image;
+    image.AddFile(QStringLiteral("\\inside.dat"), "in");
+    QFile outside(image.Root() + QStringLiteral("/secret.dat"));
+    ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
+    outside.write("secret");
+    outside.close();
+    const QString files = image.Root() + QStringLiteral("/files/");
+    for (const auto& [target, link] : {std::pair{"../secret.dat", "link.dat"},
+                                       {"..", "up"},
+                                       {"loop", "loop"},
+                                       {"inside.dat", "alias.dat"}})
+        ASSERT_EQ(::symlink(target, QFile::encodeName(files + QLatin1String(link))), 0);
+
+    ImageHandheld handheld(image.Root());
+    ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
+    for (const char* path :
+         {"\\..\\secret.dat", "\\.\\inside.dat", "..\\secret.dat", "C:\\inside.dat", "\\link.dat",
+          "\\up\\secret.dat", "\\up\\files\\inside.dat", "\\loop", "\\loop\\x",
+          "\\inside.dat\\..\\inside.dat", "/../secret.dat"}) {
+        const QString devicePath = QString::fromLatin1(path);
+        EXPECT_FALSE(handheld.readFile(devicePath)) << path;
+        EXPECT_FALSE(handheld.exists(devicePath)) << path;
+        handheld.remove(devicePath);
+    }
+    EXPECT_TRUE(QFile::exists(image.Root() + QStringLiteral("/secret.dat")));
+    EXPECT_EQ(handheld.readFile(QStringLiteral("\\alias.dat")), QByteArray("in"))
+        << "a link that stays inside the image is followed";
+    EXPECT_EQ(names(handheld.list(QStringLiteral("\\*"), Listing::Files)),
+              u"alias.dat inside.dat ");
+    EXPECT_FALSE(handheld.list(QStringLiteral("\\up\\*"), Listing::Files));
+    EXPECT_FALSE(handheld.list(QStringLiteral("\\..\\*"), Listing::Files));
+}
+
+TEST(ImageHandheld, OnlyFilesAreDeleted) {
+    TestImage image;
+    image.AddFile(QStringLiteral("\\Islands\\isle.3"), "island");
+    image.AddFolder(QStringLiteral("\\Islands\\sub"));
+    ImageHandheld handheld(image.Root());
+    ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
+    handheld.remove(QStringLiteral("\\Islands\\sub"));
+    handheld.remove(QStringLiteral("\\Islands"));
+    EXPECT_TRUE(QDir(image.HostPath(QStringLiteral("\\Islands\\sub"))).exists());
+    handheld.remove(QStringLiteral("\\ISLANDS\\ISLE.3"));
+    EXPECT_FALSE(QFile::exists(image.HostPath(QStringLiteral("\\Islands\\isle.3"))));
+    EXPECT_FALSE(handheld.exists(QStringLiteral("\\Islands\\isle.3")));
+}
+
+TEST(ImageHandheld, FilesThatCannotBeReadWholeAreRefused) {
+    TestImage image;
+    image.AddFile(QStringLiteral("\\big.sco"), QByteArray());
+    QFile big(image.HostPath(QStringLiteral("\\big.sco")));
+    ASSERT_TRUE(big.resize(qint64(1) << 30)); // sparse: costs no disk
+    image.AddFile(QStringLiteral("\\locked.sco"), "x");
+    QFile::setPermissions(image.HostPath(QStringLiteral("\\locked.sco")), {});
+    ImageHandheld handheld(image.Root());
+    ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
+    EXPECT_FALSE(handheld.readFile(QStringLiteral("\\big.sco")));
+    if (::geteuid() != 0) { // root reads every file
+        EXPECT_FALSE(handheld.readFile(QStringLiteral("\\locked.sco")));
+    }
+}
+
+// Only regular files are opened: a FIFO would block the reading for ever. What cannot be used
+// of registry.reg and device.ini is told as the session's notice.
+TEST(ImageHandheld, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
+    const QString tooDeep = u"[HKEY_LOCAL_MACHINE"_qs + u"\\a"_qs.repeated(33) + u']';
+    enum Kind { Fifo, Huge, Text };
+    const struct {
+        const char* file; // in the image folder
+        Kind kind;
+        QString text;
+        const char* notice;
+    } cases[] = {
+        {"registry.reg", Fifo, {}, "registry.reg is not a regular file; the handheld's registry"},
+        {"device.ini", Fifo, {}, "device.ini is not a regular file; its settings were not used"},
+        {"files/Storage/fifo.dat", Fifo, {}, ""},
+        {"registry.reg", Huge, {}, "registry.reg is larger than 32 MB"},
+        {"device.ini", Huge, {}, "device.ini is larger than 1 MB"},
+        {"registry.reg", Text, u"[HKLM\\K]\n"_qs, "is not a registry editor export"},
+        {"registry.reg", Text, u"REGEDIT4\n"_qs + tooDeep, "1 key(s) more than 32"},
+    };
+    for (const auto& c : cases) {
+        TestImage image;
+        image.AddFile(QStringLiteral("\\Storage\\game.dat"), "x");
+        const QString path = image.Root() + u'/' + QLatin1String(c.file);
+        QFile file(path);
+        if (c.kind == Fifo) {
+            QFile::remove(path);
+            ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        } else {
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(c.text.toUtf8());
+            ASSERT_TRUE(c.kind != Huge || file.resize(33 << 20)); // sparse: costs no disk
+            file.close();
+        }
+        ImageHandheld handheld(image.Root());
+        ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0))) << c.file;
+        EXPECT_TRUE(handheld.notice().contains(QLatin1String(c.notice))) << c.file;
+        EXPECT_EQ(handheld.notice().isEmpty(), *c.notice == 0) << c.file;
+        EXPECT_EQ(names(handheld.list(QStringLiteral("\\Storage\\*.*"), Listing::Files)),
+                  u"game.dat ");
+        EXPECT_FALSE(handheld.readFile(QStringLiteral("\\Storage\\fifo.dat")));
+    }
+}
+
+} // namespace
