@@ -1,8 +1,8 @@
 #include "app/AboutDialog.h"
 
+#include "Version.h"
 #include "app/LinkLabel.h"
 #include "app/WebPages.h"
-#include "Version.h"
 #include "profile/Profile.h"
 
 #include <QApplication>

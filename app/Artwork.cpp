@@ -99,8 +99,7 @@ void drawSites(QPainter& painter, qreal dpr, const QColor& ink, const QColor& gr
 }
 
 QImage drawWelcomePicture(qreal dpr, const QPalette& palette) {
-    const QImage artwork =
-        renderSvg(QStringLiteral(":/res/welcome.svg"), kWelcomePictureSize, dpr);
+    const QImage artwork = renderSvg(QStringLiteral(":/res/welcome.svg"), kWelcomePictureSize, dpr);
     QImage canvas(artwork.size(), QImage::Format_RGB32);
     canvas.setDevicePixelRatio(dpr);
     const QColor base = palette.color(QPalette::Base);
@@ -134,8 +133,8 @@ QImage drawWelcomePicture(qreal dpr, const QPalette& palette) {
     // The link that starts a download, filling the hot spot.
     QFont link = baseFont(true);
     link.setUnderline(true);
-    drawText(painter, kWelcomeHotSpot, Qt::AlignCenter, QStringLiteral("Download highscores"),
-             link, 15, palette.color(QPalette::Link));
+    drawText(painter, kWelcomeHotSpot, Qt::AlignCenter, QStringLiteral("Download highscores"), link,
+             15, palette.color(QPalette::Link));
 
     drawSites(painter, dpr, ink, grey);
 
@@ -181,14 +180,13 @@ QIcon toolbarIcon(const char* name) {
 }
 
 QIcon gameIcon(qint32 game) {
-    return QIcon(QStringLiteral(":/res/tree/game-") + gameIconName(game) +
-                 QStringLiteral(".svg"));
+    return QIcon(QStringLiteral(":/res/tree/game-") + gameIconName(game) + QStringLiteral(".svg"));
 }
 
 QCursor linkCursor() {
-    return QCursor(QPixmap::fromImage(renderSvg(QStringLiteral(":/res/cursor-link.svg"),
-                                                {32, 32}, 1.0)),
-                   5, 0);
+    return QCursor(
+        QPixmap::fromImage(renderSvg(QStringLiteral(":/res/cursor-link.svg"), {32, 32}, 1.0)), 5,
+        0);
 }
 
 QIcon applicationIcon() {

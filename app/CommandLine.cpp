@@ -1,15 +1,9 @@
 #include "app/CommandLine.h"
 
+#include "handheld/ImageHandheld.h"
+
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
-
-bool isDeviceImage(const QString& folder) {
-    const QDir dir(folder);
-    return !folder.isEmpty() && dir.exists() &&
-           (QFileInfo(dir.filePath(QStringLiteral("files"))).isDir() ||
-            QFileInfo(dir.filePath(QStringLiteral("registry.reg"))).isFile());
-}
 
 std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments, QString& error) {
     QCommandLineParser parser;
@@ -50,7 +44,7 @@ std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments,
     options.helpText = parser.helpText();
     if (parser.isSet(device)) {
         options.deviceFolder = QDir(parser.value(device)).absolutePath();
-        if (!isDeviceImage(options.deviceFolder)) {
+        if (!ImageHandheld::looksLikeImage(options.deviceFolder)) {
             error = QStringLiteral("Not a device image (no \"files\" folder and no "
                                    "\"registry.reg\"): ") +
                     QDir::toNativeSeparators(options.deviceFolder);

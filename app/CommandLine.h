@@ -21,6 +21,3 @@ struct CommandLineOptions {
 // Parses the arguments (the program's name first). Nothing, with a message in error, when
 // they make no sense.
 std::optional<CommandLineOptions> parseCommandLine(const QStringList& arguments, QString& error);
-
-// Whether folder holds a device image: a "files" folder or a "registry.reg".
-bool isDeviceImage(const QString& folder);

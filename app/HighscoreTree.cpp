@@ -37,14 +37,17 @@ HighscoreTree::HighscoreTree(const QList<TreeBranch>& branches, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setFrameShape(QFrame::NoFrame);
 
+    constexpr Qt::ItemFlags kPlain = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     auto* root = new QTreeWidgetItem(this, QStringList(QString::fromLatin1(kTreeRootText)));
+    root->setFlags(kPlain);
     for (const TreeBranch& branch : branches) {
         auto* item = new QTreeWidgetItem(root, QStringList(branch.source->title()));
+        item->setFlags(kPlain);
         item->setIcon(0, gameIcon(branch.source->game()));
         for (const SourceEntry& entry : branch.entries) {
             auto* line = new QTreeWidgetItem(item, QStringList(entry.text));
+            line->setFlags(kPlain | Qt::ItemIsUserCheckable);
             line->setData(0, kIndexRole, entry.index);
-            line->setFlags(line->flags() | Qt::ItemIsUserCheckable);
             line->setCheckState(0, Qt::Checked);
         }
         m_sources.append(branch.source);
@@ -89,8 +92,8 @@ void HighscoreTree::mouseReleaseEvent(QMouseEvent* event) {
         const QPoint point = event->position().toPoint();
         QTreeWidgetItem* item = itemAt(point);
         if (isEntry(item) && labelRect(item).contains(point))
-            item->setCheckState(0, item->checkState(0) == Qt::Checked ? Qt::Unchecked
-                                                                      : Qt::Checked);
+            item->setCheckState(0,
+                                item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
     }
     QTreeWidget::mouseReleaseEvent(event);
 }

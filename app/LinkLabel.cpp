@@ -5,8 +5,9 @@
 #include <QUrl>
 
 LinkLabel::LinkLabel(const QString& text, const QString& target, QWidget* parent)
-    : QLabel(QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), text.toHtmlEscaped()),
-             parent) {
+    : QLabel(
+          QStringLiteral("<a href=\"%1\">%2</a>").arg(target.toHtmlEscaped(), text.toHtmlEscaped()),
+          parent) {
     setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     connect(this, &QLabel::linkActivated, this,
             [](const QString& link) { QDesktopServices::openUrl(QUrl(link)); });

@@ -2,11 +2,10 @@
 
 #include "app/AboutDialog.h"
 #include "app/Artwork.h"
-#include "app/CommandLine.h"
 #include "app/MessageBox.h"
 #include "app/ScoreView.h"
 #include "app/WebPages.h"
-#include "handheld/Handheld.h"
+#include "handheld/ImageHandheld.h"
 #include "profile/DeviceSettings.h"
 
 #include <QAction>
@@ -91,7 +90,8 @@ void MainWindow::createActions() {
     Commands& c = m_commands;
     c.chooseDevice =
         make(QStringLiteral("Choose &Device Image..."), kChooseDevicePrompt, "chooseDevice");
-    c.useHandheld = make(QStringLiteral("Use &Connected Device"), kUseHandheldPrompt, "useHandheld");
+    c.useHandheld =
+        make(QStringLiteral("Use &Connected Device"), kUseHandheldPrompt, "useHandheld");
     c.exit = make(QStringLiteral("E&xit"), kExitPrompt, "exit");
     c.download = make(QStringLiteral("&Download"), kDownloadPrompt, "download");
     c.publish = make(QStringLiteral("&Publish"), kPublishPrompt, "publish");
@@ -101,7 +101,8 @@ void MainWindow::createActions() {
     c.communityPage =
         make(QStringLiteral("&Show Ludora Highscores Webpage"), kCommunityPrompt, "communityPage");
     c.options = make(QStringLiteral("&Options..."), kOptionsPrompt, "options");
-    c.productsPage = make(QStringLiteral("&Zelk Products Webpage"), kProductsPrompt, "productsPage");
+    c.productsPage =
+        make(QStringLiteral("&Zelk Products Webpage"), kProductsPrompt, "productsPage");
     c.about = make(QStringLiteral("&About Scorvane"), kAboutPrompt, "about");
     c.toolbarDownload = make(QStringLiteral("Download"), kDownloadPrompt, "toolbarDownload");
     c.toolbarPublish = make(QStringLiteral("Publish"), kPublishPrompt, "toolbarPublish");
@@ -262,7 +263,7 @@ void MainWindow::chooseDeviceImage() {
         QFileDialog::ShowDirsOnly);
     if (folder.isEmpty())
         return;
-    if (!isDeviceImage(folder)) {
+    if (!ImageHandheld::looksLikeImage(folder)) {
         MessageBox::show(this, QStringLiteral("The folder \"") + QDir::toNativeSeparators(folder) +
                                    QStringLiteral("\" is not a device image: it holds neither "
                                                   "a \"files\" folder nor a \"registry.reg\"."));

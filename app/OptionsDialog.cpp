@@ -31,8 +31,7 @@ QLabel* makeLabel(const QString& text, QWidget* buddy, QWidget* parent) {
 
 } // namespace
 
-OptionsDialog::OptionsDialog(Settings& settings, ProfileStore& profile, Site focus,
-                             QWidget* parent)
+OptionsDialog::OptionsDialog(Settings& settings, ProfileStore& profile, Site focus, QWidget* parent)
     : QDialog(parent), m_settings(settings), m_profile(profile) {
     setWindowTitle(QStringLiteral("Options"));
     // What the profile holds now; unsaved changes in memory are dropped.
@@ -63,11 +62,11 @@ OptionsDialog::OptionsDialog(Settings& settings, ProfileStore& profile, Site foc
     });
     auto* skyholmLayout = new QGridLayout(skyholm);
     skyholmLayout->addWidget(registerLink, 0, 0, 1, 2, Qt::AlignLeft);
-    skyholmLayout->addWidget(makeLabel(QStringLiteral("E-&mail"), m_islandsEmail, skyholm), 1, 0,
-                             1, 2);
+    skyholmLayout->addWidget(makeLabel(QStringLiteral("E-&mail"), m_islandsEmail, skyholm), 1, 0, 1,
+                             2);
     skyholmLayout->addWidget(m_islandsEmail, 2, 0, 1, 2);
-    skyholmLayout->addWidget(makeLabel(QStringLiteral("&Password"), m_islandsPassword, skyholm),
-                             3, 0, 1, 2);
+    skyholmLayout->addWidget(makeLabel(QStringLiteral("&Password"), m_islandsPassword, skyholm), 3,
+                             0, 1, 2);
     skyholmLayout->addWidget(m_islandsPassword, 4, 0);
     skyholmLayout->addWidget(showPassword, 4, 1);
 
@@ -86,8 +85,12 @@ OptionsDialog::OptionsDialog(Settings& settings, ProfileStore& profile, Site foc
 
     // Tab order, a cycle that runs down the dialog; the islands account comes first, since
     // that is what a missing islands address asks for.
-    const QList<QWidget*> order = {m_islandsEmail, m_islandsPassword, showPassword, ok,
-                                   buttons->button(QDialogButtonBox::Cancel), m_email,
+    const QList<QWidget*> order = {m_islandsEmail,
+                                   m_islandsPassword,
+                                   showPassword,
+                                   ok,
+                                   buttons->button(QDialogButtonBox::Cancel),
+                                   m_email,
                                    registerLink};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);

@@ -59,8 +59,10 @@ ScoreView::ScoreView(QWidget* parent) : QFrame(parent), m_linkCursor(linkCursor(
 QRect ScoreView::pictureRect() const {
     const QRect client = contentsRect();
     // Integer division toward zero, also when the client area is smaller than the picture.
-    const int left = (client.left() + client.left() + client.width() - kWelcomePictureSize.width()) / 2;
-    const int top = (client.top() + client.top() + client.height() - kWelcomePictureSize.height()) / 2;
+    const int left =
+        (client.left() + client.left() + client.width() - kWelcomePictureSize.width()) / 2;
+    const int top =
+        (client.top() + client.top() + client.height() - kWelcomePictureSize.height()) / 2;
     return QRect(QPoint(left, top), kWelcomePictureSize);
 }
 

@@ -1,10 +1,10 @@
 // scorvane: the desktop program.
+#include "Version.h"
 #include "app/AboutDialog.h"
 #include "app/Artwork.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/MessageBox.h"
-#include "Version.h"
 #include "profile/DeviceSettings.h"
 #include "profile/Profile.h"
 

@@ -53,9 +53,9 @@ void makeImage(const QString& root, int folders) {
 // The peak resident size of one run of the program, in KiB; -1 when it failed.
 long peakKilobytes(const char* program, const QString& image) {
     const QByteArray folder = image.toLocal8Bit();
-    char* const argv[] = {const_cast<char*>(program), const_cast<char*>("scan"),
+    char* const argv[] = {const_cast<char*>(program),    const_cast<char*>("scan"),
                           const_cast<char*>("--device"), const_cast<char*>(folder.constData()),
-                          const_cast<char*>("--json"), nullptr};
+                          const_cast<char*>("--json"),   nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
@@ -66,8 +66,7 @@ long peakKilobytes(const char* program, const QString& image) {
         return -1;
     int status = 0;
     rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0)
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
     return usage.ru_maxrss;
 }

@@ -1,15 +1,14 @@
 #include "cli/Commands.h"
 
-#include "cli/Output.h"
 #include "Version.h"
+#include "cli/Output.h"
 
 #include <QCommandLineParser>
 #include <array>
 
 namespace {
 
-const std::array<const Command*, 3> kCommands = {&kScanCommand, &kPublishCommand,
-                                                 &kOptionsCommand};
+const std::array<const Command*, 3> kCommands = {&kScanCommand, &kPublishCommand, &kOptionsCommand};
 
 const Command* findCommand(const QString& name) {
     for (const Command* command : kCommands)
@@ -85,8 +84,9 @@ std::optional<int> parseCommand(QCommandLineParser& parser, const Command& comma
     if (!parser.parse(QStringList{QStringLiteral("scorvane-cli")} + args))
         return usageError(name, parser.errorText());
     if (!parser.positionalArguments().isEmpty())
-        return usageError(name, QStringLiteral("unexpected argument \"%1\"")
-                                    .arg(parser.positionalArguments().front()));
+        return usageError(
+            name,
+            QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().front()));
     if (parser.isSet(help)) {
         standardOutput() << command.help;
         return kExitOk;

@@ -11,15 +11,13 @@
 
 namespace {
 
-void printDestination(const char* name, const DestinationSettings& destination,
-                      bool withPassword) {
+void printDestination(const char* name, const DestinationSettings& destination, bool withPassword) {
     QTextStream& out = standardOutput();
     out << name << "\n"
         << "  Script URL: " << destination.scriptUrl() << "\n"
         << "  E-mail:     " << destination.email << "\n";
     if (withPassword)
-        out << "  Password:   " << (destination.password.isEmpty() ? "(not set)" : "(set)")
-            << "\n";
+        out << "  Password:   " << (destination.password.isEmpty() ? "(not set)" : "(set)") << "\n";
 }
 
 int failed(const QString& text) {
@@ -112,12 +110,11 @@ int runOptions(const QStringList& args) {
     changed = changed || parser.isSet(communityUrl) || parser.isSet(islandsUrl);
     if (changed) {
         // Whatever changed, the account fields are written as the dialog writes them.
-        const bool saved =
-            settings.saveAccount(profile) &&
-            (!parser.isSet(communityUrl) ||
-             saveScriptUrl(profile, Site::Community, parser.value(communityUrl))) &&
-            (!parser.isSet(islandsUrl) ||
-             saveScriptUrl(profile, Site::Islands, parser.value(islandsUrl)));
+        const bool saved = settings.saveAccount(profile) &&
+                           (!parser.isSet(communityUrl) ||
+                            saveScriptUrl(profile, Site::Community, parser.value(communityUrl))) &&
+                           (!parser.isSet(islandsUrl) ||
+                            saveScriptUrl(profile, Site::Islands, parser.value(islandsUrl)));
         if (!saved)
             return failed(UserProfile::notSavedText());
     }

@@ -121,7 +121,8 @@ int runPublish(const QStringList& args) {
     }
     if (!unmatched.empty()) {
         const auto& [title, index] = *unmatched.begin();
-        return usageError(command, QStringLiteral("the tree shows no entry %1:%2").arg(title).arg(index));
+        return usageError(command,
+                          QStringLiteral("the tree shows no entry %1:%2").arg(title).arg(index));
     }
 
     UserProfile profile;
@@ -150,9 +151,9 @@ int runPublish(const QStringList& args) {
     }
 
     if (parser.isSet(json)) {
-        const QJsonObject object{{QStringLiteral("messages"),
-                                  QJsonArray::fromStringList(prompts.messages())},
-                                 {QStringLiteral("results"), results}};
+        const QJsonObject object{
+            {QStringLiteral("messages"), QJsonArray::fromStringList(prompts.messages())},
+            {QStringLiteral("results"), results}};
         writeOutput(QJsonDocument(object).toJson(QJsonDocument::Indented));
     }
     return published ? kExitOk : kExitFailed;

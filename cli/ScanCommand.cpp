@@ -19,34 +19,49 @@ QJsonArray entriesAsJson(const QList<SourceEntry>& entries) {
     return array;
 }
 
-// Every source of the collection, with the entries of its branch when the tree shows it.
-QJsonObject scanAsJson(const HandheldScan& scan, const QStringList& messages) {
-    const Collection& collection = scan.outcome.collection;
-    QJsonArray sources;
-    auto branch = scan.tree.cbegin(); // the tree keeps the collection's order
-    for (const std::shared_ptr<HighscoreSource>& source : collection.sources) {
-        const bool shown = branch != scan.tree.cend() && branch->source == source;
-        sources.append(QJsonObject{
-            {QStringLiteral("name"), source->name()},
-            {QStringLiteral("title"), source->title()},
-            {QStringLiteral("game"), source->game()},
-            {QStringLiteral("format"), source->format()},
-            {QStringLiteral("destination"), int(source->destination())},
-            {QStringLiteral("verified"), source->verified()},
-            {QStringLiteral("records"), qint64(source->recordCount())},
-            {QStringLiteral("shown"), shown},
-            {QStringLiteral("entries"), shown ? entriesAsJson(branch->entries) : QJsonArray()},
-        });
-        if (shown)
-            ++branch;
-    }
+QJsonObject sourceAsJson(const HighscoreSource& source, const TreeBranch* branch) {
     return QJsonObject{
+        {QStringLiteral("name"), source.name()},
+        {QStringLiteral("title"), source.title()},
+        {QStringLiteral("game"), source.game()},
+        {QStringLiteral("format"), source.format()},
+        {QStringLiteral("destination"), int(source.destination())},
+        {QStringLiteral("verified"), source.verified()},
+        {QStringLiteral("records"), qint64(source.recordCount())},
+        {QStringLiteral("shown"), branch != nullptr},
+        {QStringLiteral("entries"), branch ? entriesAsJson(branch->entries) : QJsonArray()},
+    };
+}
+
+// The scan as one JSON object, with every source of the collection and the entries of its
+// branch when the tree shows it. It is written a source at a time, so that a large image's
+// JSON is never held whole: the bytes are those of QJsonDocument::toJson(Indented) of the
+// whole object, which indents by four spaces a level and puts "sources", its last key, at the
+// end.
+void writeScanJson(const HandheldScan& scan, const QStringList& messages) {
+    const Collection& collection = scan.outcome.collection;
+    const QJsonObject head{
         {QStringLiteral("result"), int(scan.outcome.result)},
         {QStringLiteral("messages"), QJsonArray::fromStringList(messages)},
         {QStringLiteral("islandsAppPresent"), collection.islandsAppPresent},
         {QStringLiteral("islandsEntriesLoaded"), collection.islandsFoldersLoaded},
-        {QStringLiteral("sources"), sources},
+        {QStringLiteral("sources"), QJsonArray()},
     };
+    const QByteArrayView end = "\n    ]\n}\n"; // closes "sources" and the object
+    QByteArray text = QJsonDocument(head).toJson(QJsonDocument::Indented);
+    text.chop(end.size());            // the empty array's end
+    auto branch = scan.tree.cbegin(); // the tree keeps the collection's order
+    for (qsizetype i = 0; i < collection.sources.size(); ++i) {
+        const HighscoreSource& source = *collection.sources[i];
+        const bool shown = branch != scan.tree.cend() && branch->source.get() == &source;
+        // An element of "sources" stands two levels deep.
+        QByteArray element = QJsonDocument(sourceAsJson(source, shown ? &*branch++ : nullptr))
+                                 .toJson(QJsonDocument::Indented);
+        element.chop(1);
+        text += (i == 0 ? "\n        " : ",\n        ") + element.replace("\n", "\n        ");
+        writeOutput(std::exchange(text, {}));
+    }
+    writeOutput(text.append(end));
 }
 
 void printTree(const QList<TreeBranch>& tree, const QStringList& messages) {
@@ -103,7 +118,7 @@ int runScan(const QStringList& args) {
     const QStringList messages = downloadMessages(scan.outcome, !scan.tree.isEmpty());
     const bool ok = scan.outcome.result == DownloadResult::Ok;
     if (parser.isSet(json))
-        writeOutput(QJsonDocument(scanAsJson(scan, messages)).toJson(QJsonDocument::Indented));
+        writeScanJson(scan, messages);
     else if (ok)
         printTree(scan.tree, messages);
 

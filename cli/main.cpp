@@ -1,6 +1,6 @@
 // scorvane-cli: the command-line front end (see Commands.h).
-#include "cli/Commands.h"
 #include "Version.h"
+#include "cli/Commands.h"
 #include "profile/Profile.h"
 
 #include <QCoreApplication>

@@ -113,7 +113,8 @@ TEST_F(OptionsDialogTest, OkStaysOpenOnAnInvalidAddressOrAProfileThatCannotBeSav
         const char* islandsEmail;
         const char* focused;
     };
-    for (const Case& c : {Case{"@ab", "fine@x", "email"}, Case{" a@b ", "nobody", "islandsEmail"}}) {
+    for (const Case& c :
+         {Case{"@ab", "fine@x", "email"}, Case{" a@b ", "nobody", "islandsEmail"}}) {
         OptionsDialog dialog(m_settings, m_profile);
         dialog.show();
         child<QLineEdit>(&dialog, "email")->setText(QString::fromLatin1(c.email));
@@ -178,8 +179,9 @@ TEST(DarkColourScheme, TheLinksAndTheWelcomePictureFollowThePalette) {
     ScoreView view;
     view.resize(800, 500);
     const QRect picture = view.pictureRect();
-    EXPECT_EQ(view.grab(QRect(picture.topLeft() - QPoint(8, 8), QSize(4, 4))).toImage().pixelColor(1, 1),
-              dark.color(QPalette::Base))
+    EXPECT_EQ(
+        view.grab(QRect(picture.topLeft() - QPoint(8, 8), QSize(4, 4))).toImage().pixelColor(1, 1),
+        dark.color(QPalette::Base))
         << "the margin";
     EXPECT_TRUE(shows(&view, dark.color(QPalette::Link), view.hotSpotRect()));
     QApplication::setPalette(saved);
@@ -215,10 +217,9 @@ TEST(HighscoreTree, LabelsAndSpaceToggleEntriesAndTheSelectionFollows) {
 TEST(CommandLine, TakesAnImageFolderAndRefusesWhatCannotWork) {
     TestImage image;
     QString error;
-    const auto options = parseCommandLine(
-        {QStringLiteral("scorvane"), QStringLiteral("--device"),
-         QDir::current().relativeFilePath(image.Root())},
-        error);
+    const auto options = parseCommandLine({QStringLiteral("scorvane"), QStringLiteral("--device"),
+                                           QDir::current().relativeFilePath(image.Root())},
+                                          error);
     ASSERT_TRUE(options) << error.toStdString();
     EXPECT_EQ(QDir(options->deviceFolder).canonicalPath(), QDir(image.Root()).canonicalPath());
     EXPECT_TRUE(QDir::isAbsolutePath(options->deviceFolder));

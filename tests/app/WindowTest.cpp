@@ -190,7 +190,8 @@ TEST_F(WindowTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     Settings settings;
     settings.islands.email = QStringLiteral("me@sky.example");
     ASSERT_TRUE(settings.saveAccount(m_profile));
-    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Islands, server.hostAndPort() + QStringLiteral("/sky/up.php")));
+    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Islands,
+                              server.hostAndPort() + QStringLiteral("/sky/up.php")));
     addIslands();
     ASSERT_NO_FATAL_FAILURE(open());
     ASSERT_NO_FATAL_FAILURE(download());

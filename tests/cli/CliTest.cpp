@@ -56,8 +56,8 @@ protected:
 
 TEST_F(CliTest, ScanOfTheSampleImagePrintsTheExpectedTreeAndJson) {
     const QString sample = QStringLiteral(SCORVANE_SAMPLE_DEVICE);
-    for (const auto& [json, expected] : {std::pair{true, "sample-scan.json"},
-                                         std::pair{false, "sample-scan.txt"}}) {
+    for (const auto& [json, expected] :
+         {std::pair{true, "sample-scan.json"}, std::pair{false, "sample-scan.txt"}}) {
         QStringList args{QStringLiteral("scan"), QStringLiteral("--device"), sample};
         if (json)
             args << QStringLiteral("--json");
@@ -88,8 +88,8 @@ TEST_F(CliTest, PublishSendsTheEntriesLeftCheckedAndAnswersNoWithoutATerminal) {
         << "an entry the tree does not show";
     EXPECT_EQ(server.connections(), 0);
 
-    const CliRun published = run(publish + QStringList{QStringLiteral("--uncheck"),
-                                                       QStringLiteral("Trivia Blitz:1")});
+    const CliRun published =
+        run(publish + QStringList{QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
     EXPECT_EQ(published.exitCode, 0) << published.err.constData();
     const QJsonObject json = QJsonDocument::fromJson(published.out).object();
     const QJsonArray messages = json.value(QStringLiteral("messages")).toArray();
