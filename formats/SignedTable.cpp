@@ -64,12 +64,25 @@ bool readHeader(QByteArrayView row, HighscoreTable& table) {
     return true;
 }
 
+// Keeps the highest scores, in order, as the rows come (equal scores in file order), so that
+// a long text holds no more records than a table keeps.
+void keepRecord(QList<HighscoreRecord>& records, HighscoreRecord record) {
+    const auto at = std::upper_bound(
+        records.begin(), records.end(), record.score,
+        [](qint32 score, const HighscoreRecord& kept) { return score > kept.score; });
+    if (at - records.begin() >= kMaxRecords)
+        return;
+    records.insert(at, std::move(record));
+    if (records.size() > kMaxRecords)
+        records.removeLast();
+}
+
 bool readRecord(QByteArrayView row, HighscoreTable& table) {
     const Fields fields = splitRow(row);
     const auto score = leadingNumber(fields[1], true);
     if (fields[0].isEmpty() || !score || *score < 0)
         return false;
-    table.records.append({fields[0].toByteArray(), *score, fields[2].toByteArray()});
+    keepRecord(table.records, {fields[0].toByteArray(), *score, fields[2].toByteArray()});
     return true;
 }
 
@@ -102,7 +115,6 @@ std::optional<HighscoreTable> parseSignedTable(QByteArrayView text) {
             return std::nullopt;
         header = false;
     }
-    table.sortAndTrim();
     return table;
 }
 

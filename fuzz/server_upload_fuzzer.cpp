@@ -2,7 +2,7 @@
 // (table or islands upload) and whether the rest is sent encoded as the program encodes, so
 // that most inputs reach the layouts behind the encoding. Whatever the input, the answer is a
 // reply number, no database failure arises, and a refused upload stores nothing.
-#include "publish/UploadBody.h"
+#include "formats/UploadData.h"
 #include "server/Database.h"
 #include "server/IslandStore.h"
 #include "server/Schema.h"
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static Server server;
     if (size == 0)
         return 0;
-    const std::string rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const QByteArray body = QByteArray::fromStdString((data[0] & 2) ? rest : EncodeBody(rest));
+    const QByteArray rest(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
+    const QByteArray body = (data[0] & 2) ? rest : encodeBody(rest);
     UploadHandler handler(*server.database, server.policy);
     const qint64 before = server.Stored();
     const int reply =

@@ -1,15 +1,9 @@
 // Three-entry masked archives come from the mine-clearing game's folder on the handheld.
 #include "TableRoundTrip.h"
 
-#include "scores/XorKeyDecoder.h"
-
-#include <cstddef>
-#include <cstdint>
+#include "formats/GameFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    ByteBuffer buffer = FuzzBuffer(data, size);
-    RecordTable table = FuzzTable();
-    TimeXorKeyDecoder(kDeminarArchiveKey).DecodeTable(buffer, table);
-    CheckTableRoundTrip(table);
+    checkTableRoundTrip(decodeTimedArchive(fuzzBytes(data, size), ArchiveKey::Deminar));
     return 0;
 }

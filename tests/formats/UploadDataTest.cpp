@@ -3,9 +3,7 @@
 #include "formats/IslandFile.h"
 #include "formats/Reply.h"
 
-#include <QCryptographicHash>
 #include <gtest/gtest.h>
-#include <random>
 
 namespace {
 
@@ -56,113 +54,91 @@ TEST(IslandsUpload, LayoutAndItsInverse) {
 }
 
 TEST(Body, EncodesAsBase64WithTheProgramsAlphabet) {
-    const struct {
-        QByteArray data;
-        QByteArray text;
-    } cases[] = {{"", ""},
-                 {"a", "YQ.."},
-                 {"ab", "YWI."},
-                 {"abc", "YWJj"},
-                 {"\xFB\xEF\xBE", "____"},
-                 {"\xFF\xFF\xFF", "----"},
-                 {"\xFB\xFF\xBE", "_-__"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(encodeBody(c.data), c.text);
-        EXPECT_EQ(decodeBody(c.text), c.data) << c.text.constData();
+    for (const auto& [data, text] :
+         std::initializer_list<std::pair<QByteArray, QByteArray>>{{"", ""},
+                                                                  {"a", "YQ.."},
+                                                                  {"ab", "YWI."},
+                                                                  {"abc", "YWJj"},
+                                                                  {"\xFB\xEF\xBE", "____"},
+                                                                  {"\xFF\xFF\xFF", "----"},
+                                                                  {"\xFB\xFF\xBE", "_-__"}}) {
+        EXPECT_EQ(encodeBody(data), text);
+        EXPECT_EQ(decodeBody(text), data) << text.constData();
     }
     for (const char* text : {"YQ", "YQ.", "YQ...", "YR..", "YWJ.", "Y.Q.", "YQ..YWJj", "YW+j",
                              "YW/j", "YQ==", "YW j", "YWJj\n", "*WJj"})
         EXPECT_FALSE(decodeBody(text)) << text;
-
-    std::mt19937 random(42);
-    for (int round = 0; round < 300; ++round) {
-        QByteArray data(qsizetype(random() % 200), '\0');
-        for (char& c : data)
-            c = char(random());
-        ASSERT_EQ(decodeBody(encodeBody(data)), data);
-    }
 }
 
 TEST(Reply, ReadsTheNumberAfterTheExactLiteral) {
     const QByteArray prefix = "Highscores(7hT2xK9m4Rd):";
     EXPECT_EQ(replyLine(12), prefix + "12\n");
-    const struct {
-        QByteArray reply;
-        std::optional<qint32> number;
-    } cases[] = {
-        {prefix + "0\n", 0},
-        {prefix + " \t\r\n\v\f 7", 7},
-        {prefix + "+7", 7},
-        {prefix + "-0", 0},
-        {prefix + "-12", -12},
-        {prefix + "12abc<html>", 12},
-        {prefix + "013", 13},
-        {prefix + QByteArray("4\0"
-                             "0",
-                             3),
-         4},
-        {prefix + "4294967297", 2147483647},
-        {prefix + "99999999999999999999999", 2147483647},
-        {prefix + "-99999999999999999999999", -2147483647 - 1},
-        {prefix + QByteArray("\0"
-                             "0",
-                             2),
-         std::nullopt},
-        {"", std::nullopt},
-        {" " + prefix + "0", std::nullopt},
-        {"\xEF\xBB\xBF" + prefix + "0", std::nullopt},
-        {"Highscores(7hT2xK9m4Rx):0", std::nullopt},
-        {"highscores(7hT2xK9m4Rd):0", std::nullopt},
-        {"Highscores(7hT2xK9m4Rd) :0", std::nullopt},
-        {prefix, std::nullopt},
-        {prefix + "x0", std::nullopt},
-        {prefix + "+", std::nullopt},
-        {prefix + "- 1", std::nullopt},
-        {prefix + " ", std::nullopt},
-        {prefix.first(10), std::nullopt},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(matchReply(c.reply), c.number) << c.reply.constData();
+    for (const auto& [reply, number] :
+         std::initializer_list<std::pair<QByteArray, std::optional<qint32>>>{
+             {prefix + "0\n", 0},
+             {prefix + " \t\r\n\v\f 7", 7},
+             {prefix + "+7", 7},
+             {prefix + "-0", 0},
+             {prefix + "-12", -12},
+             {prefix + "12abc<html>", 12},
+             {prefix + "013", 13},
+             {prefix + QByteArray("4\0"
+                                  "0",
+                                  3),
+              4},
+             {prefix + "4294967297", 2147483647},
+             {prefix + "99999999999999999999999", 2147483647},
+             {prefix + "-99999999999999999999999", -2147483647 - 1},
+             {prefix + QByteArray("\0"
+                                  "0",
+                                  2),
+              std::nullopt},
+             {"", std::nullopt},
+             {" " + prefix + "0", std::nullopt},
+             {"\xEF\xBB\xBF" + prefix + "0", std::nullopt},
+             {"Highscores(7hT2xK9m4Rx):0", std::nullopt},
+             {"highscores(7hT2xK9m4Rd):0", std::nullopt},
+             {"Highscores(7hT2xK9m4Rd) :0", std::nullopt},
+             {prefix, std::nullopt},
+             {prefix + "x0", std::nullopt},
+             {prefix + "+", std::nullopt},
+             {prefix + "- 1", std::nullopt},
+             {prefix + " ", std::nullopt},
+             {prefix.first(10), std::nullopt}})
+        EXPECT_EQ(matchReply(reply), number) << reply.constData();
 }
 
 TEST(IslandFile, HeaderTextsNumbersAndDigest) {
-    QByteArray file(kIslandHeaderBytes + 5, '\0');
-    const auto put = [&](qsizetype at, const QByteArray& text) {
-        for (qsizetype i = 0; i < text.size(); ++i)
-            file[at + i] = text[i];
-    };
-    put(12, "Sunny");
-    put(28, QByteArray(63, 'i') + "overflow");
-    put(0, "before");
+    QByteArray header(kIslandHeaderBytes + 5, '\0');
+    header.replace(0, 6, "before")
+        .replace(12, 5, "Sunny")
+        .replace(28, 71, QByteArray(63, 'i') + "overflow");
+    QByteArray file = header;
     for (char& c : file)
         c = char(c ^ 0x6D);
-    const auto header = readIslandHeader(file);
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->name, "Sunny");
-    EXPECT_EQ(header->id, QByteArray(63, 'i'));
+    const auto read = readIslandHeader(file);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->name, "Sunny");
+    EXPECT_EQ(read->id, QByteArray(63, 'i'));
     EXPECT_FALSE(readIslandHeader(file.first(kIslandHeaderBytes - 1)));
-    EXPECT_EQ(readIslandHeader(QByteArray(kIslandHeaderBytes, 0x6D))->name, "");
-    EXPECT_EQ(islandDigest(file), QCryptographicHash::hash(file, QCryptographicHash::Md5).toHex());
+    EXPECT_EQ(islandDigest("abc"), "900150983cd24fb0d6963f7d28e17f72"); // RFC 1321
 
-    const struct {
-        const char16_t* name;
-        qint32 number;
-    } numbers[] = {{u"island.3", 3},
-                   {u"island.0", 0},
-                   {u"island.03", 3},
-                   {u".7", 7},
-                   {u"a.b.12", 12},
-                   {u"island", -1},
-                   {u"island.", -1},
-                   {u"island.00", -1},
-                   {u"island.3a", -1},
-                   {u"12", -1},
-                   {u"x.2147483647", 2147483647},
-                   {u"x.2147483648", -1},
-                   {u"x.\u0663", -1},
-                   {u"", -1}};
-    for (const auto& c : numbers)
-        EXPECT_EQ(islandNumber(c.name), c.number) << QString::fromUtf16(c.name).toStdString();
+    for (const auto& [name, number] :
+         std::initializer_list<std::pair<const char16_t*, qint32>>{{u"island.3", 3},
+                                                                   {u"island.0", 0},
+                                                                   {u"island.03", 3},
+                                                                   {u".7", 7},
+                                                                   {u"a.b.12", 12},
+                                                                   {u"island", -1},
+                                                                   {u"island.", -1},
+                                                                   {u"island.00", -1},
+                                                                   {u"island.3a", -1},
+                                                                   {u"12", -1},
+                                                                   {u"x.2147483647", 2147483647},
+                                                                   {u"x.2147483648", -1},
+                                                                   {u"x.\u0663", -1},
+                                                                   {u"", -1}})
+        EXPECT_EQ(islandNumber(name), number) << QString::fromUtf16(name).toStdString();
 }
 
 } // namespace

@@ -8,11 +8,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <random>
 
 namespace {
 
@@ -33,34 +31,28 @@ TEST(SettingsText, TrimmingAndTheEmailRule) {
 }
 
 TEST(SettingsText, ScriptUrlsSplitIntoServerAndPath) {
-    const struct {
-        QString url;
-        QString server;
-        QString path;
-        bool secure;
-        QString stored;
-    } cases[] = {
-        {u"  \t http://scores.example/cgi/up.php \r\n"_s, u"scores.example"_s, u"/cgi/up.php"_s,
-         false, u"scores.example/cgi/up.php"_s},
-        {u"scores.example:8080"_s, u"scores.example:8080"_s, u""_s, false,
-         u"scores.example:8080"_s},
-        {u"/only/a/path"_s, u""_s, u"/only/a/path"_s, false, u"/only/a/path"_s},
-        {u"ftp:// host.example /a://b"_s, u"host.example"_s, u"/a://b"_s, false,
-         u"host.example/a://b"_s},
-        {u"HTTPS://secure.example/up"_s, u"secure.example"_s, u"/up"_s, true,
-         u"https://secure.example/up"_s},
-        {u"https:/x/y"_s, u"https:"_s, u"/x/y"_s, false, u"https:/x/y"_s},
-        {u""_s, u""_s, u""_s, false, u""_s},
-    };
-    for (const auto& c : cases) {
+    for (const auto& [url, server, path, secure] :
+         std::initializer_list<std::tuple<const char*, const char*, const char*, bool>>{
+             {"  \t http://scores.example/cgi/up.php \r\n", "scores.example", "/cgi/up.php", false},
+             {"scores.example:8080", "scores.example:8080", "", false},
+             {"/only/a/path", "", "/only/a/path", false},
+             {"ftp:// host.example /a://b", "host.example", "/a://b", false},
+             {"HTTPS://secure.example/up", "secure.example", "/up", true},
+             {"https:/x/y", "https:", "/x/y", false},
+             {"://host/p", "host", "/p", false},
+             {"", "", "", false}}) {
         DestinationSettings destination;
-        destination.setScriptUrl(c.url);
-        EXPECT_EQ(destination.server, c.server) << c.url.toStdString();
-        EXPECT_EQ(destination.scriptPath, c.path) << c.url.toStdString();
-        EXPECT_EQ(destination.secure, c.secure) << c.url.toStdString();
-        EXPECT_EQ(destination.scriptUrl(), c.stored) << c.url.toStdString();
-        EXPECT_EQ(destination.defaultPort(), c.secure ? 443 : 80);
+        destination.setScriptUrl(QString::fromLatin1(url));
+        EXPECT_EQ(std::tuple(destination.server, destination.scriptPath, destination.secure),
+                  std::tuple(QString::fromLatin1(server), QString::fromLatin1(path), secure))
+            << url;
+        EXPECT_EQ(destination.defaultPort(), secure ? 443 : 80);
     }
+    DestinationSettings destination;
+    destination.setScriptUrl(u"HTTPS://secure.example/up"_s);
+    EXPECT_EQ(destination.scriptUrl(), u"https://secure.example/up"_s);
+    destination.setScriptUrl(u"http://plain.example:81/up"_s);
+    EXPECT_EQ(destination.scriptUrl(), u"plain.example:81/up"_s);
 }
 
 TEST(SettingsText, PasswordsAreObfuscatedAndRevealed) {
@@ -72,22 +64,15 @@ TEST(SettingsText, PasswordsAreObfuscatedAndRevealed) {
                                            {"0ac2b6", "abc"},
                                            {"0AC2B67", "abc"},
                                            {"", ""},
-                                           {"6B0AC2", ""}})
+                                           {"6B0AC2", ""},
+                                           {"0f", "d"}})
         EXPECT_EQ(revealPassword(QString::fromLatin1(stored)), QString::fromLatin1(password))
             << stored;
     // A character that is no hex digit counts as 0.
     EXPECT_EQ(revealPassword(u"G0"_s), revealPassword(u"00"_s));
+    const QString typed = u"p\u00e4ss w\u00f6rd \u20ac \t"_s; // 8-bit text, byte by byte
+    EXPECT_EQ(revealPassword(obfuscatePassword(typed)), typed);
     EXPECT_EQ(revealPassword(u"/:"_s), revealPassword(u"00"_s));
-
-    std::mt19937 random(7);
-    for (int round = 0; round < 200; ++round) {
-        QString password;
-        for (int i = int(random() % 300); i > 0; --i)
-            password.append(QChar(char16_t(1 + random() % 0x7FF)));
-        const QString stored = obfuscatePassword(password);
-        ASSERT_TRUE(QRegularExpression(u"^([0-9A-F]{2})*$"_s).match(stored).hasMatch());
-        ASSERT_EQ(revealPassword(stored), password);
-    }
 }
 
 TEST(Settings, LoadsAndSavesTheAccount) {
@@ -216,6 +201,7 @@ TEST(DeviceSettings, TheLibraryAndTheWaitComeFromTheEnvironmentThenTheProfile) {
     for (const auto& [environment, wait] : {std::pair{" 250 ", 250},
                                             {"0", 0},
                                             {"600000", 600000},
+                                            {"0000000250", 250},
                                             {"abc", 1200},
                                             {"-5", 1200},
                                             {"+5", 1200},
