@@ -68,14 +68,14 @@ QString imageFileProblem(ImageFileStatus status, const char* file, qint64 maxByt
     return problem + QStringLiteral("; ") + consequence;
 }
 
-ImageSettings readImageSettings(const QByteArray& text) {
+std::optional<ImageSettings> readImageSettings(const QByteArray& text) {
     ImageSettings settings;
     if (text.isEmpty())
         return settings;
     // Read from a private copy of the bytes that were checked, never from the image again.
     QTemporaryFile copy;
     if (!copy.open() || copy.write(text) != text.size() || !copy.flush())
-        return settings;
+        return std::nullopt;
     QSettings ini(copy.fileName(), QSettings::IniFormat);
     const auto is = [](const QString& name, const char* wanted) {
         return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;

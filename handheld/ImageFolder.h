@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QFile;
 
@@ -38,4 +39,5 @@ struct ImageSettings {
 };
 
 // The settings in the text of a device.ini; sections and keys match without regard to case.
-ImageSettings readImageSettings(const QByteArray& text);
+// Nothing when the text could not be read.
+std::optional<ImageSettings> readImageSettings(const QByteArray& text);

@@ -115,9 +115,11 @@ void ImageHandheld::loadRegistry() {
 void ImageHandheld::loadSettings() {
     const ImageFileContent file =
         readImageFile(QDir(m_folder).filePath(QStringLiteral("device.ini")), kMaxSettingsFileBytes);
-    m_notices << imageFileProblem(file.status, "device.ini", kMaxSettingsFileBytes,
+    const auto read = readImageSettings(file.bytes);
+    m_notices << imageFileProblem(read ? file.status : ImageFileStatus::Unreadable, "device.ini",
+                                  kMaxSettingsFileBytes,
                                   QStringLiteral("its settings were not used."));
-    const ImageSettings settings = readImageSettings(file.bytes);
+    const ImageSettings settings = read.value_or(ImageSettings());
     m_pacing = settings.pacing;
     m_files = ImageFiles(QDir(m_folder).filePath(QStringLiteral("files")), settings.storageCards);
 }

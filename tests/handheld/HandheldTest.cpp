@@ -105,7 +105,7 @@ TEST_P(HandheldTest, AnswersAlike) {
     for (const char* path : {"\\Storage", "\\STORAGE CARD", "\\Storage\\missing",
                              "\\Storage\\Program Files\\Alpha\\records.dat"})
         answers << QString::number(handheld->exists(QString::fromUtf8(path)));
-    handheld->remove(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs);
+    handheld->remove(u"\\STORAGE\\Program Files\\alpha\\RECORDS.DAT"_qs);
     handheld->remove(u"\\Storage"_qs);
     answers << QString::number(handheld->exists(u"\\Storage\\Program Files\\Alpha\\records.dat"_qs))
             << QString::number(handheld->exists(u"\\Storage"_qs));

@@ -105,20 +105,6 @@ TEST(ImageHandheld, PathsNeverLeaveTheFilesFolder) {
     EXPECT_FALSE(handheld.list(QStringLiteral("\\..\\*"), Listing::Files));
 }
 
-TEST(ImageHandheld, OnlyFilesAreDeleted) {
-    TestImage image;
-    image.AddFile(QStringLiteral("\\Islands\\isle.3"), "island");
-    image.AddFolder(QStringLiteral("\\Islands\\sub"));
-    ImageHandheld handheld(image.Root());
-    ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
-    handheld.remove(QStringLiteral("\\Islands\\sub"));
-    handheld.remove(QStringLiteral("\\Islands"));
-    EXPECT_TRUE(QDir(image.HostPath(QStringLiteral("\\Islands\\sub"))).exists());
-    handheld.remove(QStringLiteral("\\ISLANDS\\ISLE.3"));
-    EXPECT_FALSE(QFile::exists(image.HostPath(QStringLiteral("\\Islands\\isle.3"))));
-    EXPECT_FALSE(handheld.exists(QStringLiteral("\\Islands\\isle.3")));
-}
-
 TEST(ImageHandheld, FilesThatCannotBeReadWholeAreRefused) {
     TestImage image;
     image.AddFile(QStringLiteral("\\big.sco"), QByteArray());

@@ -5,9 +5,8 @@
 // control functions below, which a test resolves by name from the file it hands the program.
 //
 // It serves the device image folder given to RapiStub_Reset, else the one named by the
-// environment variable SCORVANE_RAPISTUB_IMAGE, with pacing off. SCORVANE_RAPISTUB_SESSION=
-// fail|hold sets RAPISTUB_SESSION; SCORVANE_RAPISTUB_TRACE names a file to which every remote
-// call is appended as one line: its arguments, its result and what it wrote back.
+// environment variable SCORVANE_RAPISTUB_IMAGE, without pauses; SCORVANE_RAPISTUB_SESSION=
+// fail|hold sets RAPISTUB_SESSION.
 
 #include <cstdint>
 
