@@ -66,6 +66,12 @@ TEST_F(CliTest, ScanOfTheSampleImagePrintsTheExpectedTreeAndJson) {
         EXPECT_EQ(scan.out, readFile(QStringLiteral(SCORVANE_CLI_TEST_DATA "/") + expected))
             << expected;
     }
+    // With no source at all, the JSON is still what Qt writes for the whole object.
+    const TestImage empty;
+    const QByteArray json = run({QStringLiteral("scan"), QStringLiteral("--device"), empty.Root(),
+                                 QStringLiteral("--json")})
+                                .out;
+    EXPECT_EQ(QJsonDocument::fromJson(json).toJson(QJsonDocument::Indented), json);
 }
 
 TEST_F(CliTest, PublishSendsTheEntriesLeftCheckedAndAnswersNoWithoutATerminal) {
