@@ -53,45 +53,12 @@ void Gate::pass() {
     m_changed.wait(lock, [this] { return m_open; });
 }
 
-namespace {
+GatedHandheld::GatedHandheld(const QString& folder, std::shared_ptr<Gate> gate)
+    : ImageHandheld(folder), m_gate(std::move(gate)) {}
 
-class GatedHandheld final : public Handheld {
-public:
-    GatedHandheld(std::unique_ptr<Handheld> inner, std::shared_ptr<Gate> gate)
-        : m_inner(std::move(inner)), m_gate(std::move(gate)) {}
-
-    bool connect(std::chrono::milliseconds wait, std::stop_token stop) override {
-        m_gate->pass();
-        return m_inner->connect(wait, std::move(stop));
-    }
-    void disconnect() override { m_inner->disconnect(); }
-    QString notice() const override { return m_inner->notice(); }
-    std::unique_ptr<RegistryKey> openKey(RegistryRoot root, const QString& path) override {
-        return m_inner->openKey(root, path);
-    }
-    std::optional<QByteArray> readFile(const QString& path) override {
-        return m_inner->readFile(path);
-    }
-    std::optional<QByteArray> readFileStart(const QString& path, qsizetype bytes) override {
-        return m_inner->readFileStart(path, bytes);
-    }
-    std::optional<QList<FolderEntry>> list(const QString& pattern, Listing listing) override {
-        return m_inner->list(pattern, listing);
-    }
-    bool exists(const QString& path) override { return m_inner->exists(path); }
-    void remove(const QString& path) override { m_inner->remove(path); }
-    void pause() override { m_inner->pause(); }
-
-private:
-    std::unique_ptr<Handheld> m_inner;
-    std::shared_ptr<Gate> m_gate;
-};
-
-} // namespace
-
-std::unique_ptr<Handheld> gatedHandheld(std::unique_ptr<Handheld> inner,
-                                        std::shared_ptr<Gate> gate) {
-    return std::make_unique<GatedHandheld>(std::move(inner), std::move(gate));
+bool GatedHandheld::connect(std::chrono::milliseconds wait, std::stop_token stop) {
+    m_gate->pass();
+    return ImageHandheld::connect(wait, std::move(stop));
 }
 
 UrlCatcher::UrlCatcher() {

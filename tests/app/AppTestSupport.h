@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/MessageBox.h"
-#include "handheld/Handheld.h"
+#include "handheld/ImageHandheld.h"
 
 #include <QApplication>
 #include <QList>
@@ -53,8 +53,15 @@ private:
     bool m_entered = false;
 };
 
-std::unique_ptr<Handheld> gatedHandheld(std::unique_ptr<Handheld> inner,
-                                        std::shared_ptr<Gate> gate);
+// A device image whose connect() passes the gate first.
+class GatedHandheld final : public ImageHandheld {
+public:
+    GatedHandheld(const QString& folder, std::shared_ptr<Gate> gate);
+    bool connect(std::chrono::milliseconds wait, std::stop_token stop) override;
+
+private:
+    std::shared_ptr<Gate> m_gate;
+};
 
 // Catches the web pages the program asks the desktop to open.
 class UrlCatcher : public QObject {

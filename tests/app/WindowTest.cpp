@@ -36,7 +36,7 @@ protected:
 
     void open() {
         m_window = std::make_unique<MainWindow>(m_image.Root(), [this](const QString& folder) {
-            return gatedHandheld(createHandheld(folder, m_profile), m_gate);
+            return std::make_unique<GatedHandheld>(folder, m_gate);
         });
         m_window->show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
