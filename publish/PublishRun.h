@@ -77,6 +77,10 @@ public:
     QList<PublishMessage> completionMessages() const;
     // True when no pass failed.
     bool succeeded() const;
+    // A pass's result after run(): NothingUploaded when it uploaded nothing and nothing failed.
+    UploadResult result(Destination destination) const {
+        return destination == Destination::Community ? m_community.result : m_islands.result;
+    }
 
     const Settings& settings() const { return m_settings; }
 
