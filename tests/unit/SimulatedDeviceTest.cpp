@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#ifndef Q_OS_WIN
 #include <unistd.h>
+#endif
 
 using namespace rapi;
 
@@ -69,11 +71,16 @@ TEST(SimulatedDevice, PathsNeverLeaveTheFilesFolder) {
     ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
     outside.write("secret");
     outside.close();
+#ifdef Q_OS_WIN
+    const bool links = false; // making them needs a privilege there
+#else
+    const bool links = true;
     const QString files = image.Root() + QStringLiteral("/files");
     ASSERT_EQ(::symlink("../secret.dat", (files + QStringLiteral("/link.dat")).toLocal8Bit()), 0);
     ASSERT_EQ(::symlink("..", (files + QStringLiteral("/up")).toLocal8Bit()), 0);
     ASSERT_EQ(::symlink("loop", (files + QStringLiteral("/loop")).toLocal8Bit()), 0);
     ASSERT_EQ(::symlink("inside.dat", (files + QStringLiteral("/alias.dat")).toLocal8Bit()), 0);
+#endif
 
     CSimulatedDevice device(image.Root());
     ASSERT_TRUE(device.StartSession(0));
@@ -87,8 +94,10 @@ TEST(SimulatedDevice, PathsNeverLeaveTheFilesFolder) {
         EXPECT_FALSE(device.CeDeleteFile(W(path).c_str())) << path;
     }
     EXPECT_TRUE(QFile::exists(image.Root() + QStringLiteral("/secret.dat")));
-    EXPECT_EQ(ReadDeviceFile(&device, source, "\\alias.dat"), READ_OK)
-        << "a link that stays inside the image is followed";
+    if (links) {
+        EXPECT_EQ(ReadDeviceFile(&device, source, "\\alias.dat"), READ_OK)
+            << "a link that stays inside the image is followed";
+    }
 
     DWORD count = 0;
     CE_FIND_DATA* found = nullptr;
@@ -130,8 +139,12 @@ TEST(SimulatedDevice, HugeFilesAreRefusedWithoutReadingThem) {
 }
 
 TEST(SimulatedDevice, UnreadableFilesFailToOpen) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows files have no read permission to take away";
+#else
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads every file";
+#endif
     TestImage image;
     image.AddFile(QStringLiteral("\\locked.sco"), "x");
     QFile::setPermissions(image.HostPath(QStringLiteral("\\locked.sco")),

@@ -1,0 +1,63 @@
+# The Windows build: cross-compiled with MinGW-w64 (cmake/mingw-w64-x86_64.cmake) against a Qt
+# for MinGW named by QT_MINGW_PREFIX, with its tests run under Wine. Included from the top level
+# before Qt is looked for; does nothing in other builds.
+if(NOT WIN32)
+    return()
+endif()
+
+# Windows headers: no min/max macros, no rarely used APIs.
+add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
+
+if(NOT CMAKE_CROSSCOMPILING)
+    return()
+endif()
+
+# Qt's tools (moc, rcc) come from the host's Qt.
+set(QT_HOST_PATH /usr CACHE PATH "Host Qt for moc and rcc")
+set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Host Qt's CMake packages")
+set(QT_MINGW_PREFIX "$ENV{QT_MINGW_PREFIX}" CACHE PATH "The Qt for MinGW")
+if(NOT EXISTS "${QT_MINGW_PREFIX}/lib/cmake/Qt6/Qt6Config.cmake")
+    message(FATAL_ERROR "Set QT_MINGW_PREFIX to a Qt for MinGW (packaging/windows/README.md)")
+endif()
+list(APPEND CMAKE_FIND_ROOT_PATH "${QT_MINGW_PREFIX}")
+
+# Benchmarks, fuzz targets and sanitizers are for the Linux build.
+set(SCORVANE_BUILD_BENCH OFF CACHE BOOL "" FORCE)
+set(SCORVANE_BUILD_FUZZ OFF CACHE BOOL "" FORCE)
+set(SCORVANE_SANITIZE OFF CACHE BOOL "" FORCE)
+
+# The DLLs a program needs besides its own: Qt's and the MinGW runtime's.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+                OUTPUT_VARIABLE libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
+get_filename_component(SCORVANE_MINGW_RUNTIME_DIR "${libstdcxx}" DIRECTORY)
+set(SCORVANE_MINGW_RUNTIME_DLLS
+    ${SCORVANE_MINGW_RUNTIME_DIR}/libstdc++-6.dll
+    ${SCORVANE_MINGW_RUNTIME_DIR}/libgcc_s_seh-1.dll
+    /usr/${TOOLCHAIN_PREFIX}/lib/libwinpthread-1.dll)
+
+# Programs run under Wine in a prefix of the build's own, finding those DLLs on WINEPATH.
+if(SCORVANE_BUILD_TESTS)
+    set(SCORVANE_WINE /usr/lib/wine/wine64 CACHE FILEPATH "Wine for the tests")
+    set(SCORVANE_WINEPATH "Z:${QT_MINGW_PREFIX}/bin;Z:${SCORVANE_MINGW_RUNTIME_DIR};Z:/usr/${TOOLCHAIN_PREFIX}/lib")
+    file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
+# Runs a Windows program of this build under Wine.
+export WINEPREFIX="@CMAKE_BINARY_DIR@/wineprefix"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEPATH="@SCORVANE_WINEPATH@"
+exec "@SCORVANE_WINE@" "$@"
+]] @ONLY)
+    file(CHMOD ${CMAKE_BINARY_DIR}/wine-run
+         PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+    # Tests are listed when CTest runs, under Wine, not when the build links them.
+    set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
+
+    # GoogleTest from Debian's source, built with the same compiler.
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    block()
+        set(CMAKE_AUTOMOC OFF)
+        set(CMAKE_AUTORCC OFF)
+        add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    endblock()
+endif()
