@@ -40,11 +40,18 @@ if(SCORVANE_BUILD_TESTS)
     set(SCORVANE_WINE /usr/lib/wine/wine64 CACHE FILEPATH "Wine for the tests")
     set(SCORVANE_WINEPATH "Z:${QT_MINGW_PREFIX}/bin;Z:${SCORVANE_MINGW_RUNTIME_DIR};Z:/usr/${TOOLCHAIN_PREFIX}/lib")
     file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
-# Runs a Windows program of this build under Wine.
+# Runs a Windows program of this build under Wine, one at a time: they share the prefix's
+# registry, which holds the per-user profile on Windows.
 export WINEPREFIX="@CMAKE_BINARY_DIR@/wineprefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEPATH="@SCORVANE_WINEPATH@"
-exec "@SCORVANE_WINE@" "$@"
+mkdir -p "$WINEPREFIX"
+if [ ! -e "$WINEPREFIX/.no-crash-dialog" ]; then
+    # A crash prints its backtrace and ends the program instead of waiting for a click.
+    flock -o "$WINEPREFIX/.lock" "@SCORVANE_WINE@" reg add 'HKCU\Software\Wine\WineDbg' \
+        /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 && touch "$WINEPREFIX/.no-crash-dialog"
+fi
+exec flock -o "$WINEPREFIX/.lock" "@SCORVANE_WINE@" "$@"
 ]] @ONLY)
     file(CHMOD ${CMAKE_BINARY_DIR}/wine-run
          PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
@@ -60,4 +67,26 @@ exec "@SCORVANE_WINE@" "$@"
         set(CMAKE_AUTORCC OFF)
         add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
     endblock()
+endif()
+
+# Tests of the programs themselves under Wine, added once every target is known.
+function(scorvane_add_wine_tests)
+    if(NOT TARGET scorvane_gui_tests)
+        return()
+    endif()
+    # A worker thread that ends must not run destructors on freed thread-local storage. Wine's
+    # heap checking fills freed memory, so such a destructor crashes every time.
+    add_test(NAME Wine.WorkerThreadsEndCleanly
+             COMMAND scorvane_gui_tests --gtest_filter=DownloadTest.*:PublishTest.*)
+    set_tests_properties(Wine.WorkerThreadsEndCleanly PROPERTIES
+        ENVIRONMENT "WINEDEBUG=-all,warn+heap")
+    add_test(NAME Wine.DesktopProgramShowsTheDownloadedTree
+             COMMAND ${CMAKE_SOURCE_DIR}/tests/wine/screenshot.sh ${CMAKE_BINARY_DIR}/wine-run
+                     $<TARGET_FILE:scorvane> ${CMAKE_SOURCE_DIR}/examples/sample-device
+                     ${CMAKE_BINARY_DIR}/wine-screenshots)
+    set_tests_properties(Wine.DesktopProgramShowsTheDownloadedTree PROPERTIES
+        ENVIRONMENT "WINEDEBUG=-all,warn+heap")
+endfunction()
+if(SCORVANE_BUILD_TESTS)
+    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL scorvane_add_wine_tests)
 endif()
