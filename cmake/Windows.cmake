@@ -17,7 +17,7 @@ set(QT_HOST_PATH /usr CACHE PATH "Host Qt for moc and rcc")
 set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Host Qt's CMake packages")
 set(QT_MINGW_PREFIX "$ENV{QT_MINGW_PREFIX}" CACHE PATH "The Qt for MinGW")
 if(NOT EXISTS "${QT_MINGW_PREFIX}/lib/cmake/Qt6/Qt6Config.cmake")
-    message(FATAL_ERROR "Set QT_MINGW_PREFIX to a Qt for MinGW (packaging/windows/README.md)")
+    message(FATAL_ERROR "Set QT_MINGW_PREFIX to a Qt for MinGW (README: Building for Windows)")
 endif()
 list(APPEND CMAKE_FIND_ROOT_PATH "${QT_MINGW_PREFIX}")
 

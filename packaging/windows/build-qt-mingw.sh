@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Qt 6.4.2 for 64-bit Windows (MinGW-w64, posix threads, shared DLLs) that
-# qt-mingw-6.4.2-x86_64.tar.xz beside this script holds, from Debian 12's own qt6-base source
-# and the qtsvg 6.4.2 source beside this script. About 50 minutes on 2 cores.
+# Builds the Qt 6.4.2 for 64-bit Windows (MinGW-w64, posix threads, shared DLLs) that the
+# Windows build uses, from Debian 12's own qt6-base source (with Debian's security patches) and
+# the qtsvg 6.4.2 source beside this script. About 50 minutes on 2 cores.
 #
 # Usage: build-qt-mingw.sh PREFIX [WORKDIR]     (as root on Debian 12)
-# Then:  export QT_MINGW_PREFIX=PREFIX and configure with
-#        -DCMAKE_TOOLCHAIN_FILE=<this folder>/mingw-w64-x86_64.cmake
-#        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+# Then:  export QT_MINGW_PREFIX=PREFIX and run scripts/build-windows.sh
 #
 # Notes from building it:
 # - Debian's source lacks src/3rdparty/wintab and src/3rdparty/sqlite: tablet events and Qt SQL are off.
