@@ -15,7 +15,7 @@ packages=(
 # them, and Wine to run what they make.
 windows_packages=(
     gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    mingw-w64-x86-64-dev googletest wine64 xz-utils
+    mingw-w64-x86-64-dev googletest wine64 xz-utils python3
 )
 [ "${1:-}" = "--windows" ] && packages+=("${windows_packages[@]}")
 
