@@ -26,17 +26,12 @@ set(SCORVANE_BUILD_BENCH OFF CACHE BOOL "" FORCE)
 set(SCORVANE_BUILD_FUZZ OFF CACHE BOOL "" FORCE)
 set(SCORVANE_SANITIZE OFF CACHE BOOL "" FORCE)
 
-# The DLLs a program needs besides its own: Qt's and the MinGW runtime's.
-execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
-                OUTPUT_VARIABLE libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
-get_filename_component(SCORVANE_MINGW_RUNTIME_DIR "${libstdcxx}" DIRECTORY)
-set(SCORVANE_MINGW_RUNTIME_DLLS
-    ${SCORVANE_MINGW_RUNTIME_DIR}/libstdc++-6.dll
-    ${SCORVANE_MINGW_RUNTIME_DIR}/libgcc_s_seh-1.dll
-    /usr/${TOOLCHAIN_PREFIX}/lib/libwinpthread-1.dll)
-
-# Programs run under Wine in a prefix of the build's own, finding those DLLs on WINEPATH.
+# Programs run under Wine in a prefix of the build's own, finding the DLLs of Qt and of the
+# MinGW runtime on WINEPATH.
 if(SCORVANE_BUILD_TESTS)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
+                    OUTPUT_VARIABLE libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(SCORVANE_MINGW_RUNTIME_DIR "${libstdcxx}" DIRECTORY)
     set(SCORVANE_WINE /usr/lib/wine/wine64 CACHE FILEPATH "Wine for the tests")
     set(SCORVANE_WINEPATH "Z:${QT_MINGW_PREFIX}/bin;Z:${SCORVANE_MINGW_RUNTIME_DIR};Z:/usr/${TOOLCHAIN_PREFIX}/lib")
     file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/wine-run CONTENT [[#!/bin/sh
@@ -61,7 +56,6 @@ exec flock -o "$WINEPREFIX/.lock" "@SCORVANE_WINE@" "$@"
 
     # GoogleTest from Debian's source, built with the same compiler.
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     block()
         set(CMAKE_AUTOMOC OFF)
         set(CMAKE_AUTORCC OFF)
