@@ -63,7 +63,17 @@ exec flock -o "$WINEPREFIX/.lock" "@SCORVANE_WINE@" "$@"
     endblock()
 endif()
 
-# Tests of the programs themselves under Wine, added once every target is known.
+# The desktop program is a window program (no console window beside it). Set once every target
+# is known, as are the tests of the programs themselves under Wine.
+function(scorvane_finish_windows_build)
+    if(TARGET scorvane)
+        set_target_properties(scorvane PROPERTIES WIN32_EXECUTABLE ON)
+    endif()
+    if(SCORVANE_BUILD_TESTS)
+        scorvane_add_wine_tests()
+    endif()
+endfunction()
+
 function(scorvane_add_wine_tests)
     if(NOT TARGET scorvane_gui_tests)
         return()
@@ -81,6 +91,4 @@ function(scorvane_add_wine_tests)
     set_tests_properties(Wine.DesktopProgramShowsTheDownloadedTree PROPERTIES
         ENVIRONMENT "WINEDEBUG=-all,warn+heap")
 endfunction()
-if(SCORVANE_BUILD_TESTS)
-    cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL scorvane_add_wine_tests)
-endif()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL scorvane_finish_windows_build)
