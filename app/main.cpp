@@ -3,6 +3,7 @@
 #include "app/MessageBox.h"
 #include "app/ScoreView.h"
 #include "app/ScorvaneApp.h"
+#include "device/ThreadExit.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -54,6 +55,7 @@ int PrintTextOnly(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OrderThreadExitCleanup();
     if (AsksForTextOnly(argc, argv))
         return PrintTextOnly(argc, argv);
 

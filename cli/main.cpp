@@ -2,6 +2,7 @@
 // belongs to it (see Commands.h).
 #include "Commands.h"
 #include "Output.h"
+#include "device/ThreadExit.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -41,6 +42,7 @@ int RunHelp(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OrderThreadExitCleanup();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Zelkora"));
     QCoreApplication::setApplicationName(QStringLiteral("Scorvane"));

@@ -102,7 +102,7 @@ BOOL GatedDevice::CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count
     return inner->CeFindAllFiles(pattern, flags, count, found);
 }
 
-HRESULT GatedDevice::CeRapiFreeBuffer(void* buffer) {
+rapi::HRESULT GatedDevice::CeRapiFreeBuffer(void* buffer) {
     return inner->CeRapiFreeBuffer(buffer);
 }
 

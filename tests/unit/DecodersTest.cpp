@@ -41,7 +41,7 @@ TEST(LevelTable, DecodesNamesScoresAndLevels) {
     EXPECT_EQ(table.records[0].name, "Ann");
     EXPECT_EQ(table.records[0].score, 1200);
     EXPECT_EQ(table.records[0].extra, "Level: 7");
-    EXPECT_EQ(table.records[1].name, "Zo\xc3\xab");
+    EXPECT_EQ(QStringFromNarrow(table.records[1].name), QStringLiteral("Zo\u00eb"));
     EXPECT_EQ(table.records[1].extra, "Level: 3");
 }
 
@@ -100,7 +100,7 @@ TEST(MaskedArchive, DecodesTenEntriesInNarrowAndWideStrings) {
         ASSERT_EQ(table.Count(), 10);
         EXPECT_EQ(table.records[0].name, "Ann");
         EXPECT_EQ(table.records[0].score, 3120);
-        EXPECT_EQ(table.records[1].name, "J\xc3\xb6rg");
+        EXPECT_EQ(QStringFromNarrow(table.records[1].name), QStringLiteral("J\u00f6rg"));
         EXPECT_EQ(table.records[9].name, "Anonymous");
         EXPECT_EQ(table.records[9].score, 100);
 

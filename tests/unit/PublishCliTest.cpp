@@ -74,9 +74,13 @@ protected:
         Options({QStringLiteral("--community-url"), url, QStringLiteral("--email"), email});
     }
 
-    // The user's own profile file.
+    // The user's own profile (the registry on Windows).
     QString OwnValue(const char* key) const {
+#ifdef Q_OS_WIN
+        QSettings own(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
+#else
         QSettings own(home.path() + QStringLiteral("/Zelkora/Scorvane.conf"), QSettings::IniFormat);
+#endif
         return own.value(QStringLiteral("Options/") + QLatin1String(key)).toString();
     }
 

@@ -235,6 +235,10 @@ TEST_F(RapiLibraryDeviceTest, OnlyALibraryWithEveryFunctionIsUsed) {
 }
 
 TEST_F(RapiLibraryDeviceTest, AnswersLikeTheSimulatedHandheldOverTheSameImage) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the stand-in library has the open-source library's 32-bit handles, not the "
+                    "desktop library's pointers";
+#endif
     TestImage simulatedImage, libraryImage;
     FillImage(simulatedImage);
     FillImage(libraryImage);
@@ -485,6 +489,9 @@ TEST_F(RapiLibraryDeviceTest, HandlesLeftOpenAreClosedAndDieWithTheSession) {
 }
 
 TEST_F(RapiLibraryDeviceTest, NamesFillingTheWholeRecordComeThrough) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the names go through the ANSI code page there, which cannot hold them all";
+#endif
     const QString folder = QStringLiteral("\\Storage\\Program Files\\game");
     // 259 UTF-16 units: the longest name a search record holds, with one outside the BMP.
     const QString longest =

@@ -13,8 +13,10 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
+#ifndef Q_OS_WIN
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace rapi;
 
@@ -73,11 +75,16 @@ TEST(SimulatedDevice, PathsNeverLeaveTheFilesFolder) {
     ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
     outside.write("secret");
     outside.close();
+#ifdef Q_OS_WIN
+    const bool links = false; // making them needs a privilege there
+#else
+    const bool links = true;
     const QString files = image.Root() + QStringLiteral("/files");
     ASSERT_EQ(::symlink("../secret.dat", (files + QStringLiteral("/link.dat")).toLocal8Bit()), 0);
     ASSERT_EQ(::symlink("..", (files + QStringLiteral("/up")).toLocal8Bit()), 0);
     ASSERT_EQ(::symlink("loop", (files + QStringLiteral("/loop")).toLocal8Bit()), 0);
     ASSERT_EQ(::symlink("inside.dat", (files + QStringLiteral("/alias.dat")).toLocal8Bit()), 0);
+#endif
 
     CSimulatedDevice device(image.Root());
     ASSERT_TRUE(device.StartSession(0));
@@ -91,14 +98,16 @@ TEST(SimulatedDevice, PathsNeverLeaveTheFilesFolder) {
         EXPECT_FALSE(device.CeDeleteFile(W(path).c_str())) << path;
     }
     EXPECT_TRUE(QFile::exists(image.Root() + QStringLiteral("/secret.dat")));
-    EXPECT_EQ(ReadDeviceFile(&device, source, "\\alias.dat"), READ_OK)
-        << "a link that stays inside the image is followed";
-    EXPECT_EQ(Listing(device, "\\*.*", FAF_NAME | FAF_ATTRIBUTES), "alias.dat/32 inside.dat/32 ");
-    CHighscoreCollection collection(25);
-    collection.SetDevice(&device);
-    CIslandsSource islands(&collection, kHighscoreSalt, "islands", 25);
-    EXPECT_EQ(LoadIslandFolder(islands, "\\"), READ_OK) << "links that lead out are not there";
-    EXPECT_EQ(islands.islands.size(), 2u);
+    if (links) {
+        EXPECT_EQ(ReadDeviceFile(&device, source, "\\alias.dat"), READ_OK)
+            << "a link that stays inside the image is followed";
+        EXPECT_EQ(Listing(device, "\\*.*", FAF_NAME | FAF_ATTRIBUTES), "alias.dat/32 inside.dat/32 ");
+        CHighscoreCollection collection(25);
+        collection.SetDevice(&device);
+        CIslandsSource islands(&collection, kHighscoreSalt, "islands", 25);
+        EXPECT_EQ(LoadIslandFolder(islands, "\\"), READ_OK) << "links that lead out are not there";
+        EXPECT_EQ(islands.islands.size(), 2u);
+    }
 
     DWORD count = 0;
     CE_FIND_DATA* found = nullptr;
@@ -164,8 +173,12 @@ TEST(SimulatedDevice, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
         const QString path = image.Root() + u'/' + QLatin1String(c.file);
         QFile file(path);
         if (c.kind == Fifo) {
+#ifdef Q_OS_WIN
+            continue; // no FIFOs there
+#else
             QFile::remove(path);
             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+#endif
         } else {
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(c.text.toUtf8());
@@ -188,8 +201,12 @@ TEST(SimulatedDevice, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
 }
 
 TEST(SimulatedDevice, UnreadableFilesFailToOpen) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "Windows files have no read permission to take away";
+#else
     if (::geteuid() == 0)
         GTEST_SKIP() << "root reads every file";
+#endif
     TestImage image;
     image.AddFile(QStringLiteral("\\locked.sco"), "x");
     QFile::setPermissions(image.HostPath(QStringLiteral("\\locked.sco")),

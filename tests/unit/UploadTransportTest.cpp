@@ -10,6 +10,9 @@
 #include <QSslSocket>
 #include <gtest/gtest.h>
 #include <thread>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -191,6 +194,10 @@ protected:
 };
 
 TEST_F(TlsUpload, HttpsScriptUrlUploadsOverTls) {
+#ifdef Q_OS_WIN
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "Wine's Schannel fails to decrypt what it serves to itself";
+#endif
     const QSslConfiguration tls = TestServerTlsConfiguration();
     TestHttpServer server(&tls);
     server.SetResponse(TestResponse::Reply(kPrefix + "0\n"));
