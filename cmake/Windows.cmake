@@ -24,6 +24,7 @@ list(APPEND CMAKE_FIND_ROOT_PATH "${QT_MINGW_PREFIX}")
 # Benchmarks, fuzz targets and sanitizers are for the Linux build.
 set(SCORVANE_BUILD_BENCH OFF CACHE BOOL "" FORCE)
 set(SCORVANE_BUILD_FUZZ OFF CACHE BOOL "" FORCE)
+set(SCORVANE_BUILD_SERVER OFF CACHE BOOL "" FORCE) # a Unix service
 set(SCORVANE_SANITIZE OFF CACHE BOOL "" FORCE)
 
 # Programs run under Wine in a prefix of the build's own, finding the DLLs of Qt and of the
