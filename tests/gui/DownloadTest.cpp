@@ -15,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QProgressBar>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -280,7 +279,7 @@ TEST_F(DownloadTest, F5StartsAndEscapeStopsADownloadThatKeepsTheOldTree) {
     CCheckTreeCtrl* before = view->Tree();
     ASSERT_NE(before, nullptr);
     MessageBox::TakeShown();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    ASSERT_TRUE(WaitForWindowActive(frame));
     EXPECT_FALSE(frame->Actions().stop->isEnabled());
 
     CloseGate();

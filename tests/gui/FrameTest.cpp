@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QSettings>
-#include <QTest>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -144,7 +143,7 @@ TEST_F(FrameTest, TheWelcomeLinkWorksFromTheKeyboard) {
     QAbstractButton* link = view->HotSpotLink();
     EXPECT_EQ(link->accessibleName(), "Download highscores");
     EXPECT_EQ(link->geometry(), view->HotSpotRect());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    ASSERT_TRUE(WaitForWindowActive(frame));
     const QImage unfocused = view->grab(view->HotSpotRect()).toImage();
     PressKey(frame, Qt::Key_Tab);
     ASSERT_TRUE(link->hasFocus());

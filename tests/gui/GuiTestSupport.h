@@ -7,10 +7,13 @@
 #include "device/RapiDevice.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QPoint>
 #include <QStringList>
+#include <QThread>
 #include <QUrl>
+#include <QWidget>
 #include <condition_variable>
 #include <functional>
 #include <gtest/gtest.h>
@@ -96,6 +99,23 @@ public Q_SLOTS:
 // loop (so also from inside a modal dialog's exec). Gives up after a few hundred rounds of
 // the loop, which fails the test.
 template <typename T> void WhenShown(std::function<void(T*)> act);
+
+// Handles events until done() is true or timeoutMs ran out; what done() says last. (Qt Test
+// does this too, but the Qt built for the Windows tests has no Qt Test.)
+template <typename F> bool WaitFor(F done, int timeoutMs) {
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return done();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::msleep(2);
+    }
+    return true;
+}
+inline bool WaitForWindowActive(QWidget* window) {
+    return WaitFor([window] { return window->isActiveWindow(); }, 5000);
+}
 void WhenShownImpl(const std::function<bool()>& tryAct, int roundsLeft);
 
 // A key press and release sent to the widget that has the focus in window (the key goes

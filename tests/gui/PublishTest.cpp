@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QTest>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -274,7 +273,7 @@ TEST_F(PublishTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     Open();
     server.SetResponse(TestResponse::Silent());
     auto uploading = [this](std::size_t requests) {
-        return QTest::qWaitFor([&] { return server.Requests().size() == requests; }, 30000);
+        return WaitFor([&] { return server.Requests().size() == requests; }, 30000);
     };
 
     // Stop: the upload counts as failed, so nothing is marked.
