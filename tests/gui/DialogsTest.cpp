@@ -92,6 +92,9 @@ TEST_F(OptionsDialogTest, OkTrimsChecksAndSavesAllThreeFields) {
 }
 
 TEST_F(OptionsDialogTest, AProfileThatCannotBeSavedIsReportedAndTheDialogStaysOpen) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the profile is in the registry there, which a test cannot make unwritable";
+#endif
     COptionsDlg dialog(settings);
     dialog.show();
     dialog.EmailEdit()->setText(QStringLiteral("new@ludora.example"));

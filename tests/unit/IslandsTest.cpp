@@ -329,6 +329,9 @@ TEST_F(IslandsTest, EachIslandsFolderIsReadOnceAndKeepsItsRecords) {
 }
 
 TEST_F(IslandsTest, APublishThatCannotBeRecordedSaysSo) {
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the profile is in the registry there, which a test cannot make unwritable";
+#endif
     AddIsland("b.1", "One", "I1");
     auto source = Download();
     ASSERT_TRUE(source);

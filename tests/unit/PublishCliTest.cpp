@@ -258,6 +258,9 @@ TEST_F(PublishCli, OptionsReadThePasswordFromStandardInputAndReportAProfileNotSa
     EXPECT_EQ(Run(fromInput).exitCode, 1) << "no line at all";
     EXPECT_EQ(Run(fromInput + QStringList{QStringLiteral("--islands-password=x")}).exitCode, 2);
 
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the profile is in the registry there, which a test cannot make unwritable";
+#endif
     const QString folder = home.filePath(QStringLiteral("Zelkora"));
     ASSERT_TRUE(QDir(folder).removeRecursively());
     ASSERT_TRUE(QFile(folder).open(QIODevice::WriteOnly));
