@@ -7,6 +7,7 @@
 #include "app/MessageBox.h"
 #include "profile/DeviceSettings.h"
 #include "profile/Profile.h"
+#include "runtime/ThreadExit.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -94,6 +95,7 @@ int takeScreenshot(MainWindow& window, const CommandLineOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    OrderThreadExitCleanup();
     if (asksForTextOnly(argc, argv))
         return printTextOnly(argc, argv);
 

@@ -2,10 +2,12 @@
 #include "Version.h"
 #include "cli/Commands.h"
 #include "profile/Profile.h"
+#include "runtime/ThreadExit.h"
 
 #include <QCoreApplication>
 
 int main(int argc, char** argv) {
+    OrderThreadExitCleanup();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));

@@ -20,7 +20,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
+#include "Input.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ namespace {
 void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QWidget* focus = QApplication::focusWidget();
     ASSERT_NE(focus, nullptr);
-    QTest::keyClick(focus, Qt::Key(key), modifiers);
+    input::keyClick(focus, Qt::Key(key), modifiers);
 }
 
 class OptionsDialogTest : public ::testing::Test {
@@ -60,7 +60,7 @@ protected:
 TEST_F(OptionsDialogTest, WorksFromTheKeyboardAlone) {
     OptionsDialog dialog(m_settings, m_profile);
     dialog.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_TRUE(input::waitForWindowActive(&dialog));
     auto* password = child<QLineEdit>(&dialog, "islandsPassword");
     EXPECT_EQ(password->text(), QStringLiteral("pw")) << "the profile's values";
     // Tab runs down the dialog and round again.
@@ -78,8 +78,8 @@ TEST_F(OptionsDialogTest, WorksFromTheKeyboardAlone) {
                                       child<QLineEdit>(&dialog, "islandsEmail")}));
     // The password shows only when asked for.
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
-    QTest::keyClick(&dialog, Qt::Key_S, Qt::AltModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return password->echoMode() == QLineEdit::Normal; }));
+    input::keyClick(&dialog, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(input::waitFor([&] { return password->echoMode() == QLineEdit::Normal; }));
 
     // Back to the link, which Return follows.
     child<QLineEdit>(&dialog, "islandsEmail")->setFocus();
@@ -91,7 +91,7 @@ TEST_F(OptionsDialogTest, WorksFromTheKeyboardAlone) {
     // A new address and Return: the default button saves.
     press(Qt::Key_Tab);
     child<QLineEdit>(&dialog, "islandsEmail")->selectAll();
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("kb@sky.example"));
+    input::keyClicks(QApplication::focusWidget(), QStringLiteral("kb@sky.example"));
     press(Qt::Key_Return);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(stored().islands.email, QStringLiteral("kb@sky.example"));
@@ -100,8 +100,8 @@ TEST_F(OptionsDialogTest, WorksFromTheKeyboardAlone) {
     // Escape cancels.
     OptionsDialog again(m_settings, m_profile);
     again.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
-    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("zz"));
+    ASSERT_TRUE(input::waitForWindowActive(&again));
+    input::keyClicks(QApplication::focusWidget(), QStringLiteral("zz"));
     press(Qt::Key_Escape);
     EXPECT_EQ(again.result(), QDialog::Rejected);
     EXPECT_EQ(stored().islands.email, QStringLiteral("kb@sky.example"));
@@ -147,7 +147,7 @@ TEST(AboutBox, ShowsTheVersionAndTheWholeLicenceAndClosesWithEscape) {
     ASSERT_TRUE(licence.open(QIODevice::ReadOnly));
     AboutDialog about;
     about.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&about));
+    ASSERT_TRUE(input::waitForWindowActive(&about));
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("version"))->text(),
               QStringLiteral("Version 2.0 (29)"));
     EXPECT_EQ(about.findChild<QPlainTextEdit*>()->toPlainText(),
@@ -199,17 +199,17 @@ TEST(HighscoreTree, LabelsAndSpaceToggleEntriesAndTheSelectionFollows) {
     HighscoreTree tree(branches);
     tree.resize(400, 300);
     tree.show();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&tree));
+    ASSERT_TRUE(input::waitForWindowActive(&tree));
     QTreeWidgetItem* vondrel = tree.topLevelItem(0)->child(0);
     EXPECT_FALSE(vondrel->flags() & Qt::ItemIsUserCheckable) << "a source has no box";
 
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+    input::mouseClick(tree.viewport(), Qt::LeftButton, {},
                       tree.labelRect(vondrel->child(0)).center());
     tree.setCurrentItem(vondrel->child(1));
-    QTest::keyClick(&tree, Qt::Key_Space);
+    input::keyClick(&tree, Qt::Key_Space);
     EXPECT_EQ(tree.selection().size(), 2);
     EXPECT_TRUE(tree.selection()[0].checked.isEmpty());
-    QTest::keyClick(&tree, Qt::Key_Space);
+    input::keyClick(&tree, Qt::Key_Space);
     EXPECT_EQ(tree.selection()[0].checked, QList<quint32>{2}) << "the record index, not the row";
     EXPECT_EQ(tree.selection()[1].source, branches[1].source);
 }

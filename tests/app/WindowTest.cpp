@@ -22,7 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QTest>
+#include "Input.h"
 #include <QToolBar>
 
 namespace {
@@ -39,7 +39,7 @@ protected:
             return std::make_unique<GatedHandheld>(folder, m_gate);
         });
         m_window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(m_window.get()));
+        ASSERT_TRUE(input::waitForWindowActive(m_window.get()));
     }
     Workflow* workflow() const { return m_window->workflow(); }
     ScoreView* view() const { return m_window->view(); }
@@ -47,7 +47,7 @@ protected:
         return m_window->findChild<QAction*>(QLatin1String(name));
     }
     bool waitIdle() const {
-        return QTest::qWaitFor([this] { return !workflow()->isBusy(); }, 60000);
+        return input::waitFor([this] { return !workflow()->isBusy(); }, 60000);
     }
     void download() {
         workflow()->download();
@@ -93,7 +93,7 @@ TEST_F(WindowTest, TheWelcomeLinkDownloadsIntoTheTreeAndTheMessagesFollow) {
     m_messages.onShown = [&](const MessageBox::Message&) { treeWhenShown = view()->tree(); };
 
     m_gate->close();
-    QTest::mouseClick(view(), Qt::LeftButton, {}, view()->hotSpotRect().center());
+    input::mouseClick(view(), Qt::LeftButton, {}, view()->hotSpotRect().center());
     m_gate->waitUntilEntered();
     ASSERT_TRUE(workflow()->isBusy());
     for (const char* name : {"download", "toolbarDownload", "publish", "communityPage",
@@ -120,17 +120,17 @@ TEST_F(WindowTest, EscapeAndClosingStopADownloadThatKeepsTheTree) {
     m_image.AddFile(kVondrelFile, writers::LevelTableFile({{QStringLiteral("Ann"), 1200, 7}}));
     ASSERT_NO_FATAL_FAILURE(open());
     // Tab reaches the welcome picture's link, and Return follows it.
-    QTest::keyClick(m_window.get(), Qt::Key_Tab);
+    input::keyClick(m_window.get(), Qt::Key_Tab);
     ASSERT_TRUE(m_window->findChild<QWidget*>(QStringLiteral("hotSpotLink"))->hasFocus());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    input::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     ASSERT_TRUE(waitIdle());
     HighscoreTree* before = view()->tree();
     ASSERT_NE(before, nullptr);
 
     m_gate->close();
-    QTest::keyClick(m_window.get(), Qt::Key_F5);
+    input::keyClick(m_window.get(), Qt::Key_F5);
     m_gate->waitUntilEntered();
-    QTest::keyClick(m_window.get(), Qt::Key_Escape);
+    input::keyClick(m_window.get(), Qt::Key_Escape);
     EXPECT_FALSE(action("stop")->isEnabled()) << "asked once";
     EXPECT_EQ(m_window->statusText(), QStringLiteral("Stopping..."));
     m_gate->open();
@@ -201,7 +201,7 @@ TEST_F(WindowTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     ASSERT_NO_FATAL_FAILURE(download());
     const IslandMarks marks(m_profile);
     const auto uploading = [&](int requests) {
-        return QTest::qWaitFor([&] { return server.requests().size() == requests; }, 60000);
+        return input::waitFor([&] { return server.requests().size() == requests; }, 60000);
     };
 
     action("publish")->trigger();

@@ -28,7 +28,8 @@ RunCli(const QStringList& args,
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return run;
     run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
+    // Windows programs end their lines with CR LF.
+    run.out = process.readAllStandardOutput().replace("\r\n", "\n");
+    run.err = process.readAllStandardError().replace("\r\n", "\n");
     return run;
 }
