@@ -12,6 +12,7 @@
 #include "download/HighscoreSource.h"
 #include "profile/Profile.h"
 
+#include "Input.h"
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include "Input.h"
 
 namespace {
 
@@ -130,7 +130,7 @@ TEST_F(OptionsDialogTest, OkStaysOpenOnAnInvalidAddressOrAProfileThatCannotBeSav
     dialog.show();
     EXPECT_EQ(dialog.focusWidget(), child<QLineEdit>(&dialog, "email"));
     child<QLineEdit>(&dialog, "email")->setText(QStringLiteral("new@ludora.example"));
-    {
+    if (UnwritableProfile::kPossible) {
         const UnwritableProfile unwritable;
         button(&dialog, QDialogButtonBox::Ok)->click();
         EXPECT_TRUE(dialog.isVisible());

@@ -43,8 +43,7 @@ inline void mouseClick(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModi
     const QPointF local(at), global(widget->mapToGlobal(at));
     QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, modifiers);
     QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton,
-                        modifiers);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, modifiers);
     QCoreApplication::sendEvent(widget, &release);
 }
 

@@ -15,6 +15,7 @@
 #include "profile/IslandMarks.h"
 #include "publish/PublishRun.h"
 
+#include "Input.h"
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QFile>
@@ -22,7 +23,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include "Input.h"
 #include <QToolBar>
 
 namespace {

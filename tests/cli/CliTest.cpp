@@ -43,10 +43,14 @@ protected:
     CliRun run(const QStringList& args, const QByteArray& input = {}) const {
         return RunCli(args, environment(), input);
     }
-    // A value of the user's own profile file.
+    // A value of the user's own profile (the registry on Windows).
     QString stored(const char* key) const {
+#ifdef Q_OS_WIN
+        const QSettings own(QStringLiteral("Zelkora"), QStringLiteral("Scorvane"));
+#else
         const QSettings own(m_home.filePath(QStringLiteral("Zelkora/Scorvane.conf")),
                             QSettings::IniFormat);
+#endif
         return own.value(QStringLiteral("Options/") + QLatin1String(key)).toString();
     }
 
@@ -115,6 +119,9 @@ TEST_F(CliTest, OptionsTakeThePasswordFromStandardInputAndReportAProfileNotSaved
     EXPECT_EQ(stored("Skyholm_Password"), obfuscatePassword(QStringLiteral(" pass word ")));
     EXPECT_EQ(run(fromInput).exitCode, 1) << "no line at all";
 
+#ifdef Q_OS_WIN
+    GTEST_SKIP() << "the profile is in the registry, which cannot be made unwritable";
+#endif
     // A file where the profile's folder belongs stops every write.
     ASSERT_TRUE(QDir(m_home.filePath(QStringLiteral("Zelkora"))).removeRecursively());
     ASSERT_TRUE(QFile(m_home.filePath(QStringLiteral("Zelkora"))).open(QIODevice::WriteOnly));

@@ -10,6 +10,9 @@
 #include <QThread>
 #include <gtest/gtest.h>
 #include <thread>
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -127,6 +130,10 @@ TEST(Upload, AStopAbandonsTheExchangeAtOnce) {
 TEST(Upload, AnHttpsScriptIsUploadedToOverTlsWithTheCertificatesGiven) {
     if (!QSslSocket::supportsSsl())
         GTEST_SKIP() << "no TLS backend";
+#ifdef Q_OS_WIN
+    if (GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        GTEST_SKIP() << "Wine's Schannel fails to decrypt what it serves to itself";
+#endif
     const QSslConfiguration tls = testServerTls();
     TestHttpServer secure(&tls);
     TestHttpServer plain;
