@@ -7,6 +7,7 @@
 
 #include "handheld/ImageFolder.h"
 #include "handheld/ImageHandheld.h"
+#include "handheld/RapiLibrary.h"
 #include "handheld/RapiTypes.h"
 #include "handheld/RegistryFile.h"
 
@@ -18,7 +19,17 @@
 #include <set>
 #include <thread>
 
+// The remote API's functions with the library's calling convention; the stub's own controls
+// (RapiStub_*) with the platform's default.
+#ifdef _WIN32
+#define RAPISTUB_API extern "C" __declspec(dllexport)
+#define RAPI_CALL __stdcall
+extern "C" __declspec(dllimport) void* __stdcall CreateEventW(void*, int, int, const wchar_t*);
+extern "C" __declspec(dllimport) int __stdcall SetEvent(void*);
+#else
 #define RAPISTUB_API extern "C" __attribute__((visibility("default")))
+#define RAPI_CALL
+#endif
 
 using namespace rapi;
 
@@ -26,7 +37,28 @@ namespace {
 
 constexpr HRESULT kFail = static_cast<HRESULT>(0x80004005u);
 constexpr HRESULT kInvalidArgument = static_cast<HRESULT>(0x80070057u);
-constexpr HANDLE kInvalidHandle = 0xFFFFFFFFu;
+// Keys and file handles are numbers here, pointers on Windows.
+using HandleBits = std::uintptr_t;
+#ifdef _WIN32
+HandleBits bitsOf(HANDLE handle) {
+    return reinterpret_cast<HandleBits>(handle);
+}
+HANDLE handleOf(HandleBits bits) {
+    return reinterpret_cast<HANDLE>(bits);
+}
+#else
+HandleBits bitsOf(HANDLE handle) {
+    return handle;
+}
+HANDLE handleOf(HandleBits bits) {
+    return static_cast<HANDLE>(bits);
+}
+#endif
+const HANDLE kInvalidHandle = handleOf(~HandleBits{0});
+// A predefined key's 32-bit value (sign-extended where keys are pointers).
+DWORD rootValue(HKEY root) {
+    return static_cast<DWORD>(bitsOf(root));
+}
 
 // The image as a library serves it: without the pauses, which are the program's to make.
 class ServedImage final : public ImageHandheld {
@@ -50,6 +82,14 @@ struct OpenFile {
     qsizetype position = 0;
 };
 
+// An opening by CeRapiInitEx that has not answered yet. The caller may give up on it with
+// CeRapiUninit, after which its record must not be touched.
+struct PendingInit {
+    RapiInitInfo* info = nullptr;
+    void* event = nullptr;
+    bool abandoned = false;
+};
+
 struct Stub {
     std::mutex mutex;
     std::condition_variable changed;
@@ -60,12 +100,15 @@ struct Stub {
     std::unique_ptr<ServedImage> image; // serves the open session's files
     RegistryTree registry;              // and its registry
     std::thread::id sessionThread;
-    std::map<DWORD, RegistryTree::Key> keys;
-    std::map<DWORD, OpenFile> files;
+    std::shared_ptr<PendingInit> pending;
+    bool anyThread = false; // a session opened with CeRapiInitEx serves every thread
+    std::map<HandleBits, RegistryTree::Key> keys;
+    std::map<HandleBits, OpenFile> files;
     std::set<void*> buffers;
-    DWORD nextHandle = 0x100;
+    HandleBits nextHandle = 0x100;
 
     void reset(const char* folder) {
+        abandonPendingInit();
         if (image)
             endSession();
         for (void* buffer : buffers)
@@ -90,19 +133,27 @@ struct Stub {
             ++counters.callsWithoutSession;
             return nullptr;
         }
-        if (std::this_thread::get_id() != sessionThread)
+        if (!anyThread && std::this_thread::get_id() != sessionThread)
             ++counters.callsOffSessionThread;
         return image.get();
     }
 
     RegistryTree::Key key(HKEY handle) {
-        const auto it = enter() ? keys.find(handle) : keys.end();
+        const auto it = enter() ? keys.find(bitsOf(handle)) : keys.end();
         return it == keys.end() ? RegistryTree::kNoKey : it->second;
     }
 
     OpenFile* file(HANDLE handle) {
-        const auto it = enter() ? files.find(handle) : files.end();
+        const auto it = enter() ? files.find(bitsOf(handle)) : files.end();
         return it == files.end() ? nullptr : &it->second;
+    }
+
+    bool abandonPendingInit() {
+        if (!pending)
+            return false;
+        pending->abandoned = true;
+        pending.reset();
+        return true;
     }
 
     void endSession() {
@@ -130,7 +181,7 @@ Stub& theStub() {
     Stub& s = theStub();                                                                           \
     std::lock_guard lock(s.mutex)
 
-RAPISTUB_API HRESULT CeRapiInit() {
+RAPISTUB_API HRESULT RAPI_CALL CeRapiInit() {
     Stub& s = theStub();
     std::unique_lock lock(s.mutex);
     ++s.counters.initCalls;
@@ -151,6 +202,7 @@ RAPISTUB_API HRESULT CeRapiInit() {
                              .bytes,
                          s.registry);
         s.sessionThread = std::this_thread::get_id();
+        s.anyThread = false;
         s.nextHandle = 0x100;
         ++s.counters.liveSessions;
         result = 0;
@@ -160,32 +212,66 @@ RAPISTUB_API HRESULT CeRapiInit() {
     return result;
 }
 
-RAPISTUB_API HRESULT CeRapiUninit() {
+#ifdef _WIN32
+// The desktop library's way of opening: it returns at once, and the result arrives in the record
+// before its event is signalled.
+RAPISTUB_API HRESULT RAPI_CALL CeRapiInitEx(RapiInitInfo* info) {
+    if (!info || info->cbSize != sizeof(RapiInitInfo))
+        return kInvalidArgument;
+    auto pending = std::make_shared<PendingInit>();
+    pending->info = info;
+    pending->event = CreateEventW(nullptr, 1, 0, nullptr);
+    info->heRapiInit = pending->event;
+    info->hrRapiInit = kFail;
+    {
+        RAPISTUB_LOCK;
+        s.pending = pending;
+    }
+    std::thread([pending] {
+        const HRESULT result = CeRapiInit();
+        RAPISTUB_LOCK;
+        if (pending->abandoned) {
+            if (result == 0)
+                s.endSession();
+            return;
+        }
+        s.anyThread = true;
+        pending->info->hrRapiInit = result;
+        SetEvent(pending->event);
+        s.pending.reset();
+    }).detach();
+    return 0;
+}
+#endif
+
+RAPISTUB_API HRESULT RAPI_CALL CeRapiUninit() {
     RAPISTUB_LOCK;
     ++s.counters.uninitCalls;
-    if (s.enter())
+    if (!s.abandonPendingInit() && s.enter())
         s.endSession();
     s.changed.notify_all();
     return 0;
 }
 
-RAPISTUB_API LONG CeRegOpenKeyEx(HKEY root, const WCHAR* path, DWORD, DWORD, HKEY* result) {
+RAPISTUB_API LONG RAPI_CALL CeRegOpenKeyEx(HKEY root, const WCHAR* path, DWORD, DWORD,
+                                           HKEY* result) {
     RAPISTUB_LOCK;
-    if (!s.enter() || (root != kCurrentUser && root != kLocalMachine))
+    const DWORD rootKey = rootValue(root);
+    if (!s.enter() || (rootKey != kCurrentUser && rootKey != kLocalMachine))
         return ERROR_INVALID_HANDLE;
-    auto key = RegistryTree::root(root == kCurrentUser ? RegistryRoot::CurrentUser
-                                                       : RegistryRoot::LocalMachine);
+    auto key = RegistryTree::root(rootKey == kCurrentUser ? RegistryRoot::CurrentUser
+                                                          : RegistryRoot::LocalMachine);
     for (const QString& name : text(path).replace(u'/', u'\\').split(u'\\', Qt::SkipEmptyParts))
         key = s.registry.child(key, name);
     if (key == RegistryTree::kNoKey)
         return ERROR_FILE_NOT_FOUND;
-    *result = s.nextHandle++;
-    s.keys[*result] = key;
+    *result = handleOf(s.nextHandle++);
+    s.keys[bitsOf(*result)] = key;
     return ERROR_SUCCESS;
 }
 
-RAPISTUB_API LONG CeRegQueryValueEx(HKEY key, const WCHAR* name, DWORD*, DWORD* type, BYTE* data,
-                                    DWORD* size) {
+RAPISTUB_API LONG RAPI_CALL CeRegQueryValueEx(HKEY key, const WCHAR* name, DWORD*, DWORD* type,
+                                              BYTE* data, DWORD* size) {
     RAPISTUB_LOCK;
     const auto opened = s.key(key);
     const auto value = s.registry.value(opened, text(name));
@@ -201,8 +287,8 @@ RAPISTUB_API LONG CeRegQueryValueEx(HKEY key, const WCHAR* name, DWORD*, DWORD* 
 }
 
 #ifndef RAPISTUB_WITHOUT_ENUM
-RAPISTUB_API LONG CeRegEnumValue(HKEY key, DWORD index, WCHAR* name, DWORD* chars, DWORD*, DWORD*,
-                                 BYTE*, DWORD*) {
+RAPISTUB_API LONG RAPI_CALL CeRegEnumValue(HKEY key, DWORD index, WCHAR* name, DWORD* chars, DWORD*,
+                                           DWORD*, BYTE*, DWORD*) {
     RAPISTUB_LOCK;
     const auto opened = s.key(key);
     if (opened == RegistryTree::kNoKey)
@@ -222,8 +308,9 @@ RAPISTUB_API LONG CeRegEnumValue(HKEY key, DWORD index, WCHAR* name, DWORD* char
 #endif
 
 // Only the longest value name is asked for.
-RAPISTUB_API LONG CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DWORD*, DWORD*,
-                                    DWORD*, DWORD* longestName, DWORD*, DWORD*, FILETIME*) {
+RAPISTUB_API LONG RAPI_CALL CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DWORD*,
+                                              DWORD*, DWORD*, DWORD* longestName, DWORD*, DWORD*,
+                                              FILETIME*) {
     RAPISTUB_LOCK;
     const auto opened = s.key(key);
     if (opened == RegistryTree::kNoKey || s.setting(RAPISTUB_LONGEST_NAME) == 0xFFFFFFFFu)
@@ -235,14 +322,14 @@ RAPISTUB_API LONG CeRegQueryInfoKey(HKEY key, WCHAR*, DWORD*, DWORD*, DWORD*, DW
     return ERROR_SUCCESS;
 }
 
-RAPISTUB_API LONG CeRegCloseKey(HKEY key) {
+RAPISTUB_API LONG RAPI_CALL CeRegCloseKey(HKEY key) {
     RAPISTUB_LOCK;
     const bool open = s.key(key) != RegistryTree::kNoKey;
-    return open && s.keys.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+    return open && s.keys.erase(bitsOf(key)) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
-RAPISTUB_API HANDLE CeCreateFile(const WCHAR* path, DWORD access, DWORD, void*, DWORD creation,
-                                 DWORD, HANDLE) {
+RAPISTUB_API HANDLE RAPI_CALL CeCreateFile(const WCHAR* path, DWORD access, DWORD, void*,
+                                           DWORD creation, DWORD, HANDLE) {
     RAPISTUB_LOCK;
     ServedImage* image = s.enter();
     // The image is never written.
@@ -252,10 +339,10 @@ RAPISTUB_API HANDLE CeCreateFile(const WCHAR* path, DWORD access, DWORD, void*, 
     if (!bytes)
         return kInvalidHandle;
     s.files[s.nextHandle] = OpenFile{*bytes, 0};
-    return s.nextHandle++;
+    return handleOf(s.nextHandle++);
 }
 
-RAPISTUB_API DWORD CeGetFileSize(HANDLE handle, DWORD* sizeHigh) {
+RAPISTUB_API DWORD RAPI_CALL CeGetFileSize(HANDLE handle, DWORD* sizeHigh) {
     RAPISTUB_LOCK;
     const OpenFile* file = s.file(handle);
     if (!file)
@@ -265,7 +352,8 @@ RAPISTUB_API DWORD CeGetFileSize(HANDLE handle, DWORD* sizeHigh) {
                                          : static_cast<DWORD>(file->bytes.size());
 }
 
-RAPISTUB_API BOOL CeReadFile(HANDLE handle, void* buffer, DWORD bytes, DWORD* read, void*) {
+RAPISTUB_API BOOL RAPI_CALL CeReadFile(HANDLE handle, void* buffer, DWORD bytes, DWORD* read,
+                                       void*) {
     RAPISTUB_LOCK;
     *read = 0;
     OpenFile* file = s.file(handle);
@@ -278,19 +366,19 @@ RAPISTUB_API BOOL CeReadFile(HANDLE handle, void* buffer, DWORD bytes, DWORD* re
     return 1;
 }
 
-RAPISTUB_API BOOL CeCloseHandle(HANDLE handle) {
+RAPISTUB_API BOOL RAPI_CALL CeCloseHandle(HANDLE handle) {
     RAPISTUB_LOCK;
-    return s.file(handle) && s.files.erase(handle) ? 1 : 0;
+    return s.file(handle) && s.files.erase(bitsOf(handle)) ? 1 : 0;
 }
 
-RAPISTUB_API DWORD CeGetFileAttributes(const WCHAR* path) {
+RAPISTUB_API DWORD RAPI_CALL CeGetFileAttributes(const WCHAR* path) {
     RAPISTUB_LOCK;
     ServedImage* image = s.enter();
     const auto entry = image ? image->entry(text(path)) : std::nullopt;
     return entry ? attributesOf(*entry) : INVALID_FILE_ATTRIBUTES;
 }
 
-RAPISTUB_API BOOL CeDeleteFile(const WCHAR* path) {
+RAPISTUB_API BOOL RAPI_CALL CeDeleteFile(const WCHAR* path) {
     RAPISTUB_LOCK;
     ServedImage* image = s.enter();
     const auto entry = image ? image->entry(text(path)) : std::nullopt;
@@ -301,8 +389,8 @@ RAPISTUB_API BOOL CeDeleteFile(const WCHAR* path) {
 }
 
 // Results are arrays of the stand-in's own, so that a release of anything else is noticed.
-RAPISTUB_API BOOL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count,
-                                 CE_FIND_DATA** found) {
+RAPISTUB_API BOOL RAPI_CALL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count,
+                                           CE_FIND_DATA** found) {
     RAPISTUB_LOCK;
     ServedImage* image = s.enter();
     const Listing listing = !(flags & FAF_FOLDERS_ONLY)     ? Listing::Files
@@ -333,7 +421,7 @@ RAPISTUB_API BOOL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DWORD* count
     return 1;
 }
 
-RAPISTUB_API HRESULT CeRapiFreeBuffer(void* buffer) {
+RAPISTUB_API HRESULT RAPI_CALL CeRapiFreeBuffer(void* buffer) {
     RAPISTUB_LOCK;
     if (!buffer)
         return 0;
