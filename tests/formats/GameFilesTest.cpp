@@ -1,5 +1,6 @@
 // The games' layouts: the level table, the masked archives, the statistics, and how
-// decodeGameData picks a decoder and normalises its table.
+// decodeGameData picks a decoder and normalises its table. Cuts at every byte and random
+// bytes are the fuzz targets' job; here are the lengths a reader must refuse exactly.
 #include "HighscoreWriters.h"
 #include "Printers.h"
 
@@ -28,33 +29,26 @@ std::vector<ArchiveEntry> tenEntries(std::vector<ArchiveEntry> first = {}) {
     return first;
 }
 
+const OwnerName kAnn = [] { return QByteArray("Ann"); };
 const OwnerName kNoOwner = [] {
     ADD_FAILURE() << "the owner's name was asked for";
     return QByteArray();
 };
 
-TEST(LevelTable, DecodesNamesScoresAndLevels) {
-    const auto table = decodeLevelTable(LevelTableFile({{u"Ann"_s, 1200, 7},
-                                                        {u"Zo\u00eb"_s, 800, 3},
-                                                        {QString(), 500, 2},
-                                                        {u"A|B"_s, 10, 1},
-                                                        {u"Cut\u0000here"_s, 9, 1},
-                                                        {u"Minus"_s, -5, 1}}));
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->records, (QList<HighscoreRecord>{{"Ann", 1200, "Level: 7"},
-                                                      {"Zo\xc3\xab", 800, "Level: 3"},
-                                                      {"Cut", 9, "Level: 1"}}));
-    for (const qint32 count : {0, -1, std::numeric_limits<qint32>::min()}) {
-        const auto empty = decodeLevelTable(le32(quint32(count)));
-        ASSERT_TRUE(empty) << count;
-        EXPECT_TRUE(empty->records.isEmpty());
-    }
-}
-
-TEST(LevelTable, EveryTruncationAndEveryOverlongLengthFails) {
-    const QByteArray file = LevelTableFile({{u"Ann"_s, 1200, 7}, {u"Bob"_s, 900, 5}});
-    for (qsizetype cut = 0; cut < file.size(); ++cut)
-        EXPECT_FALSE(decodeLevelTable(file.first(cut))) << cut;
+TEST(LevelTable, DecodesNamesScoresAndLevelsAndRefusesLengthsPastTheEnd) {
+    const QByteArray file = LevelTableFile({{u"Ann"_s, 1200, 7},
+                                            {u"Zo\u00eb"_s, 800, 3},
+                                            {QString(), 500, 2},
+                                            {u"A|B"_s, 10, 1},
+                                            {u"Cut\u0000here"_s, 9, 1},
+                                            {u"Minus"_s, -5, 1}});
+    EXPECT_EQ(decodeLevelTable(file).value().records,
+              (QList<HighscoreRecord>{{"Ann", 1200, "Level: 7"},
+                                      {"Zo\xc3\xab", 800, "Level: 3"},
+                                      {"Cut", 9, "Level: 1"}}));
+    for (const qint32 count : {0, -1, std::numeric_limits<qint32>::min()})
+        EXPECT_TRUE(decodeLevelTable(le32(quint32(count))).value().records.isEmpty()) << count;
+    EXPECT_FALSE(decodeLevelTable(file.chopped(1)));
     EXPECT_FALSE(decodeLevelTable(le32(1) + le32(0x80000000u) + QByteArray(64, 'a')));
     EXPECT_FALSE(decodeLevelTable(le32(0x7FFFFFFF) + file.sliced(4)));
 }
@@ -73,6 +67,7 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
         // The wrong key gives other names: the mask is really applied.
         const auto wrong = decodeMaskedArchive(file, ArchiveKey::Marbelo);
         EXPECT_TRUE(!wrong || wrong->records.value(0).name != "Ann");
+        EXPECT_FALSE(decodeMaskedArchive(file.chopped(1), ArchiveKey::Quilbit));
     }
 
     // Every length form, and the key wraps after 37 characters: the names run far past it.
@@ -89,6 +84,14 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
     ASSERT_TRUE(table);
     ASSERT_EQ(table->records.size(), 10);
     EXPECT_EQ(table->records[7], (HighscoreRecord{"Player 7", 107, ""}));
+
+    // Length prefixes that promise more than the archive holds.
+    for (const QByteArray& prefix :
+         {QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 7), QByteArray("\xFF\xFE\xFF\xFF\xFF\xFF", 6),
+          QByteArray("\xFF\xFE\xFF\x80", 4), QByteArray("\xFF\xFD\xFF", 3),
+          QByteArray("\xFF\xFF\xFF\x00\x00\x00\x80", 7), QByteArray("\xFF\xFE\xFF", 3)})
+        EXPECT_FALSE(decodeMaskedArchive(prefix + QByteArray(64, 'A'), ArchiveKey::Quilbit))
+            << prefix.toHex().constData();
 }
 
 TEST(MaskedArchive, HexTextEndsAtThePairWithoutAHexDigit) {
@@ -109,88 +112,72 @@ TEST(MaskedArchive, HexTextEndsAtThePairWithoutAHexDigit) {
     EXPECT_EQ(table->records.value(1), (HighscoreRecord{"B", 1, ""}));
 }
 
-TEST(MaskedArchive, ShortOrMalformedArchivesFail) {
-    const QByteArray ten =
-        MaskedArchive(kMarbeloKey, u"Header"_s, tenEntries(), ArchiveChars::Wide);
-    const QByteArray three =
-        MaskedArchive(kDeminarKey, u"Times"_s, {{u"A"_s, 1}, {u"B"_s, 2}, {u"C"_s, 3}});
-    for (qsizetype cut = 0; cut < ten.size(); ++cut)
-        EXPECT_FALSE(decodeMaskedArchive(ten.first(cut), ArchiveKey::Marbelo)) << cut;
-    for (qsizetype cut = 0; cut < three.size(); ++cut)
-        EXPECT_FALSE(decodeTimedArchive(three.first(cut), ArchiveKey::Deminar)) << cut;
-    // Length prefixes that promise more than the archive holds.
-    for (const QByteArray& prefix :
-         {QByteArray("\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 7), QByteArray("\xFF\xFE\xFF\xFF\xFF\xFF", 6),
-          QByteArray("\xFF\xFE\xFF\x80", 4), QByteArray("\xFF\xFD\xFF", 3),
-          QByteArray("\xFF\xFF\xFF\x00\x00\x00\x80", 7), QByteArray("\xFF\xFE\xFF", 3)})
-        EXPECT_FALSE(decodeMaskedArchive(prefix + QByteArray(64, 'A'), ArchiveKey::Quilbit))
-            << prefix.toHex().constData();
-}
-
 TEST(TimedArchive, OnlyTheThirdEntryCountsWithScore999MinusTime) {
     constexpr qint32 kMin = std::numeric_limits<qint32>::min();
     constexpr qint32 kMax = std::numeric_limits<qint32>::max();
     for (const auto& [time, score] : std::initializer_list<std::pair<qint32, qint32>>{
              {250, 749}, {1200, 0}, {999, 0}, {0, 999}, {-1, 1000}, {kMin, kMax}}) {
-        const auto table = decodeTimedArchive(
-            MaskedArchive(kDeminarKey, u"Times"_s,
-                          {{u"First"_s, 10}, {u"Second"_s, 20}, {u"Ann"_s, time}}),
-            ArchiveKey::Deminar);
-        ASSERT_TRUE(table) << time;
-        EXPECT_EQ(table->records,
+        const QByteArray file = MaskedArchive(
+            kDeminarKey, u"Times"_s, {{u"First"_s, 10}, {u"Second"_s, 20}, {u"Ann"_s, time}});
+        EXPECT_EQ(decodeTimedArchive(file, ArchiveKey::Deminar).value().records,
                   (QList<HighscoreRecord>{{"Ann", score, "Time: " + QByteArray::number(time)}}));
+        EXPECT_FALSE(decodeTimedArchive(file.chopped(1), ArchiveKey::Deminar));
     }
 }
 
 TEST(Statistics, TheOwnerIsAskedOnlyWhenThereIsSomething) {
-    const OwnerName ann = [] { return QByteArray("Ann"); };
-    EXPECT_EQ(decodeSolitaireStatistics(0, 3, ann).value().records.size(), 1);
-    EXPECT_EQ(decodeModeStatistics(0, 5, ann).value().records.size(), 1);
+    EXPECT_EQ(decodeSolitaireStatistics(0, 3, kAnn).value().records,
+              (QList<HighscoreRecord>{{"Ann", 3, "Games: 0, won: 3"}}));
+    EXPECT_EQ(decodeModeStatistics(0, 5, kAnn).value().records.size(), 1);
     // Games won beyond the signed range is no score: no record, but a table.
-    EXPECT_EQ(decodeSolitaireStatistics(1, 0x80000000u, ann).value().records.size(), 0);
+    EXPECT_EQ(decodeSolitaireStatistics(1, 0x80000000u, kAnn).value().records.size(), 0);
     EXPECT_FALSE(decodeSolitaireStatistics(0, 0, kNoOwner) || decodeModeStatistics(0, 0, kNoOwner));
+}
+
+// The header and the first record of the table text, or "-" for no table.
+std::string firstRows(const std::optional<DecodedTable>& decoded) {
+    return decoded ? decoded->text.split('\n').mid(0, 2).join('\n').toStdString() : "-";
 }
 
 TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
     const auto vondrel = decodeGameData(
         u"Zelk Vondrel", LevelTableFile({{u"Bob"_s, 900, 4}, {u"Ann"_s, 1200, 7}}), kNoOwner);
-    ASSERT_TRUE(vondrel);
-    EXPECT_EQ(vondrel->table,
-              (HighscoreTable{
-                  1, 1, "Zelk Vondrel", {{"Ann", 1200, "Level: 7"}, {"Bob", 900, "Level: 4"}}}));
     const QByteArray text = "1|1|Zelk Vondrel\nAnn|1200|Level: 7\nBob|900|Level: 4\n";
-    EXPECT_EQ(vondrel->text, text + tableDigest(text));
+    EXPECT_EQ(vondrel.value().text, text + tableDigest(text));
 
-    const auto archive = [](const char* key) {
-        return MaskedArchive(key, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
+    const QByteArray archive = MaskedArchive(kQuilbitKey, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
+    const QByteArray marbelo = MaskedArchive(kMarbeloKey, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
+    const QByteArray times =
+        MaskedArchive(kDeminarKey, u"H"_s, {{u"A"_s, 1}, {u"B"_s, 2}, {u"Cy"_s, 250}});
+    const QByteArray oneEntry = LevelTableFile({{u"Ann"_s, 7, 1}});
+    const struct {
+        const char16_t* id;
+        QByteArray data;
+        QByteArray rows;
+    } cases[] = {
+        {u"QUILBIT", archive, "2|1|Zelk Quilbit\nAnn|300|"},
+        {u"marbelo", marbelo, "3|1|Zelk Marbelo\nAnn|300|"},
+        {u"paddlet", marbelo, "6|1|Zelk Paddlet\nAnn|300|"},
+        {u"deminar", times, "5|1|Zelk Deminar\nCy|749|Time: 250"},
+        {u"Marbelo SP", SignedTableText(9, 4, "P", {{"Bob", 10, ""}, {"Ann", 20, "x"}}),
+         "3|1|Zelk Marbelo\nAnn|20|x"},
+        {u"Solvane", le32(12) + le32(5), "4|1|Zelk Solvane\nAnn|5|Games: 12, won: 5"},
+        {u"Chomplet3", le32(4120) + le32(17),
+         "23|1|Chomplet Continuous Average\nAnn|4120|Games: 17"},
+        {u"Trivia Blitz", "0|1|T\n", "-"},
+        {u"vondrel", "", "-"},
+        {u"vondrel", QByteArray(4, '\0'), "1|1|Zelk Vondrel\n" + tableDigest("1|1|Zelk Vondrel\n")},
+        // A file's last byte may be missing when it is 0: the held NUL stands in for it.
+        {u"vondrel", oneEntry.chopped(1), "1|1|Zelk Vondrel\nAnn|7|Level: 1"},
+        {u"vondrel", oneEntry.chopped(2), "-"},
+        {u"solvane", le32(0) + le32(0), "-"},
+        {u"chomplet0", QByteArray(6, '\1'), "-"},
     };
-    for (const auto& [id, data, game, title, first] : std::initializer_list<
-             std::tuple<const char16_t*, QByteArray, qint32, const char*, HighscoreRecord>>{
-             {u"QUILBIT", archive(kQuilbitKey), 2, "Zelk Quilbit", {"Ann", 300, ""}},
-             {u"marbelo", archive(kMarbeloKey), 3, "Zelk Marbelo", {"Ann", 300, ""}},
-             {u"paddlet", archive(kMarbeloKey), 6, "Zelk Paddlet", {"Ann", 300, ""}},
-             {u"deminar",
-              MaskedArchive(kDeminarKey, u"H"_s, {{u"A"_s, 1}, {u"B"_s, 2}, {u"Cy"_s, 250}}),
-              5,
-              "Zelk Deminar",
-              {"Cy", 749, "Time: 250"}},
-             {u"Marbelo SP",
-              SignedTableText(9, 4, "Phone", {{"Bob", 10, ""}, {"Ann", 20, "x"}}),
-              3,
-              "Zelk Marbelo",
-              {"Ann", 20, "x"}},
-             {u"Solvane", le32(12) + le32(5), 4, "Zelk Solvane", {"Ann", 5, "Games: 12, won: 5"}},
-             {u"Chomplet3",
-              le32(4120) + le32(17),
-              23,
-              "Chomplet Continuous Average",
-              {"Ann", 4120, "Games: 17"}}}) {
-        const auto decoded = decodeGameData(id, data, [] { return QByteArray("Ann"); });
-        ASSERT_TRUE(decoded) << QString::fromUtf16(id).toStdString();
-        EXPECT_EQ(std::tuple(decoded->table.game, decoded->table.format, decoded->table.title),
-                  std::tuple(game, 1, QByteArray(title)));
-        EXPECT_EQ(decoded->table.records.value(0), first) << QString::fromUtf16(id).toStdString();
-        EXPECT_EQ(decoded->text, writeSignedTable(decoded->table));
+    for (const auto& c : cases) {
+        const auto decoded = decodeGameData(c.id, c.data, kAnn);
+        EXPECT_EQ(firstRows(decoded), c.rows.toStdString())
+            << QString::fromUtf16(c.id).toStdString();
+        EXPECT_TRUE(!decoded || decoded->text == writeSignedTable(decoded->table));
     }
 }
 
@@ -203,23 +190,6 @@ TEST(DecodeGameData, AnUnknownGameKeepsItsOwnTableText) {
     EXPECT_EQ(trivia->text, text);
     const QByteArray unsignedText = SignedTableText(12, 2, "T", {}, false) + QByteArray("\0x", 2);
     EXPECT_EQ(decodeGameData(u"other", unsignedText, kNoOwner).value().text, unsignedText);
-}
-
-TEST(DecodeGameData, WhatFailsAndTheHeldNulByte) {
-    const QByteArray oneEntry = LevelTableFile({{u"Ann"_s, 7, 1}});
-    for (const auto& [id, data, decodes] :
-         std::initializer_list<std::tuple<const char16_t*, QByteArray, bool>>{
-             {u"Trivia Blitz", "0|1|T\n", false},
-             {u"vondrel", "", false},
-             {u"vondrel", QByteArray(4, '\0'), true},
-             // A file's last byte may be missing when it is 0: the held NUL stands in for it.
-             {u"vondrel", oneEntry.chopped(1), true},
-             {u"vondrel", oneEntry.chopped(2), false},
-             {u"solvane", le32(0) + le32(0), false},
-             {u"solvane", QByteArray(7, '\1'), true},
-             {u"chomplet0", QByteArray(6, '\1'), false}})
-        EXPECT_EQ(decodeGameData(id, data, [] { return QByteArray("Ann"); }).has_value(), decodes)
-            << QString::fromUtf16(id).toStdString() << " " << data.toHex().constData();
 }
 
 } // namespace

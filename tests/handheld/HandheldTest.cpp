@@ -15,20 +15,22 @@ enum class Backend { Image, Library };
 // A name near the longest a file system holds (250 bytes), with a character outside the BMP.
 const QString kLongest = u"\U0001F3B2"_qs + QString(240, u'n') + u"\u00e9.sco"_qs;
 
-QString shown(const std::optional<QString>& text) {
-    return text ? u'"' + *text + u'"' : u"-"_qs;
-}
-QString shown(const std::optional<QByteArray>& bytes) {
-    return bytes ? QString::fromLatin1(bytes->toHex()) : u"-"_qs;
-}
-QString shown(const std::optional<QList<FolderEntry>>& entries) {
-    if (!entries)
+// An answer as text: "-" for none, texts quoted, bytes in hex, entries with "/" for a folder
+// and "*" for a storage card.
+template <typename T> QString shown(const std::optional<T>& answer) {
+    if (!answer)
         return u"-"_qs;
-    QString text;
-    for (const FolderEntry& entry : *entries)
-        text += entry.name + (entry.isFolder ? u"/"_qs : QString()) +
-                (entry.isStorageCard ? u"*"_qs : QString()) + u' ';
-    return text;
+    if constexpr (std::is_same_v<T, QString>)
+        return u'"' + *answer + u'"';
+    else if constexpr (std::is_same_v<T, QByteArray>)
+        return QString::fromLatin1(answer->toHex());
+    else {
+        QString text;
+        for (const FolderEntry& entry : *answer)
+            text += entry.name + (entry.isFolder ? u"/"_qs : QString()) +
+                    (entry.isStorageCard ? u"*"_qs : QString()) + u' ';
+        return text;
+    }
 }
 
 class HandheldTest : public ::testing::TestWithParam<Backend> {

@@ -28,19 +28,14 @@ TEST(ImageHandheld, ConnectsOnlyToAnImageFolder) {
     QDir(registryOnly.Root()).rmdir(QStringLiteral("files"));
     registryOnly.SetRegistry(QString());
     QTemporaryDir empty;
-    const struct {
-        QString folder;
-        bool connects;
-    } cases[] = {{image.Root(), true},
-                 {registryOnly.Root(), true},
-                 {empty.path(), false},
-                 {empty.path() + QStringLiteral("/not-there"), false},
-                 {QString(), false}};
-    for (const auto& c : cases) {
-        ImageHandheld handheld(c.folder);
-        EXPECT_EQ(handheld.connect(std::chrono::milliseconds(0)), c.connects) << c.folder.size();
+    QString connects;
+    for (const QString& folder : {image.Root(), registryOnly.Root(), empty.path(),
+                                  empty.path() + QStringLiteral("/not-there"), QString()}) {
+        ImageHandheld handheld(folder);
+        connects += handheld.connect(std::chrono::milliseconds(0)) ? u'1' : u'0';
         EXPECT_FALSE(handheld.exists(QStringLiteral("\\x")));
     }
+    EXPECT_EQ(connects, u"11000");
 }
 
 TEST(ImageHandheld, DeviceIniNamesStorageCardsAndTurnsPacingOff) {
@@ -67,8 +62,6 @@ TEST(ImageHandheld, DeviceIniNamesStorageCardsAndTurnsPacingOff) {
         EXPECT_EQ(names(handheld.list(QStringLiteral("\\*.*"), Listing::Cards)),
                   QString::fromLatin1(c.cards))
             << c.ini;
-        EXPECT_EQ(handheld.entry(QStringLiteral("\\SD\\"))->isStorageCard,
-                  QString::fromLatin1(c.cards).contains(u"SD*"));
         EXPECT_TRUE(handheld.notice().isEmpty());
     }
 }

@@ -11,7 +11,6 @@
 #include "handheld/RapiTypes.h"
 #include "handheld/RegistryFile.h"
 
-#include <QRegularExpression>
 #include <condition_variable>
 #include <cstring>
 #include <map>
@@ -116,10 +115,6 @@ struct Stub {
         buffers.clear();
         counters = RapiStubCounters{};
         settings.clear();
-        const QString session = qEnvironmentVariable("SCORVANE_RAPISTUB_SESSION");
-        settings[RAPISTUB_SESSION] = session == QLatin1String("fail")   ? RAPISTUB_FAIL
-                                     : session == QLatin1String("hold") ? RAPISTUB_HOLD
-                                                                        : RAPISTUB_ANSWER;
         imageFolder =
             folder ? QString::fromUtf8(folder) : qEnvironmentVariable("SCORVANE_RAPISTUB_IMAGE");
         changed.notify_all();
@@ -404,14 +399,11 @@ RAPISTUB_API BOOL RAPI_CALL CeFindAllFiles(const WCHAR* pattern, DWORD flags, DW
         listed > 0 && s.setting(RAPISTUB_SEARCH_COUNT) ? s.setting(RAPISTUB_SEARCH_COUNT) : listed;
     if (listed == 0 && s.setting(RAPISTUB_EMPTY_SEARCH))
         return 1; // *found is not written
-    // A card's top folder is marked in every listing.
-    const QString folder = text(pattern).section(QRegularExpression(u"[\\\\/]"_qs), 0, -2);
     auto* records = new CE_FIND_DATA[std::max<DWORD>(listed, 1)]{};
     for (DWORD i = 0; i < listed; ++i) {
         const FolderEntry& entry = entries->at(i);
         const QString& name = entry.name;
-        records[i].dwFileAttributes = attributesOf(
-            entry.isFolder ? image->entry(folder + u'\\' + name).value_or(entry) : entry);
+        records[i].dwFileAttributes = attributesOf(entry);
         std::memcpy(records[i].cFileName, name.utf16(),
                     std::size_t(std::min<qsizetype>(name.size(), MAX_PATH - 1)) * 2);
     }

@@ -5,8 +5,7 @@
 // control functions below, which a test resolves by name from the file it hands the program.
 //
 // It serves the device image folder given to RapiStub_Reset, else the one named by the
-// environment variable SCORVANE_RAPISTUB_IMAGE, without pauses; SCORVANE_RAPISTUB_SESSION=
-// fail|hold sets RAPISTUB_SESSION.
+// environment variable SCORVANE_RAPISTUB_IMAGE, without pauses.
 
 #include <cstdint>
 
