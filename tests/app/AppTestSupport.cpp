@@ -1,7 +1,6 @@
 #include "AppTestSupport.h"
 
 #include <QDesktopServices>
-#include <QImage>
 #include <QWidget>
 
 MessageLog::MessageLog() {
@@ -67,13 +66,4 @@ UrlCatcher::UrlCatcher() {
 
 UrlCatcher::~UrlCatcher() {
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-}
-
-bool shows(QWidget* widget, const QColor& colour, const QRect& area) {
-    const QImage shot = widget->grab(area).toImage();
-    for (int y = 0; y < shot.height(); ++y)
-        for (int x = 0; x < shot.width(); ++x)
-            if (shot.pixelColor(x, y) == colour)
-                return true;
-    return false;
 }

@@ -96,6 +96,3 @@ template <typename T> void whenShown(std::function<void(T*)> act) {
     });
     timer->start(10);
 }
-
-// True when some pixel of what the widget shows in area has exactly that colour.
-bool shows(QWidget* widget, const QColor& colour, const QRect& area = QRect(0, 0, -1, -1));

@@ -1,6 +1,5 @@
 // The window wired to the workflow: a download that fills the tree, stopping and closing while
-// a job runs, a publish whose prompt is answered through the message-box seam, and the
-// window's place kept in the profile.
+// a job runs, and a publish whose prompt is answered through the message-box seam.
 #include "AppTestSupport.h"
 #include "HighscoreWriters.h"
 #include "TestHttpServer.h"
@@ -10,7 +9,6 @@
 #include "app/OptionsDialog.h"
 #include "app/ScoreView.h"
 #include "download/Download.h"
-#include "formats/Reply.h"
 #include "formats/UploadData.h"
 #include "profile/IslandMarks.h"
 #include "publish/PublishRun.h"
@@ -23,7 +21,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
-#include <QToolBar>
 
 namespace {
 
@@ -96,11 +93,9 @@ TEST_F(WindowTest, TheWelcomeLinkDownloadsIntoTheTreeAndTheMessagesFollow) {
     input::mouseClick(view(), Qt::LeftButton, {}, view()->hotSpotRect().center());
     m_gate->waitUntilEntered();
     ASSERT_TRUE(workflow()->isBusy());
-    for (const char* name : {"download", "toolbarDownload", "publish", "communityPage",
-                             "toolbarIslandsPage", "productsPage", "chooseDevice"})
+    for (const char* name : {"download", "publish", "chooseDevice"})
         EXPECT_FALSE(action(name)->isEnabled()) << name;
-    for (const char* name : {"stop", "options", "about", "islandsPage"})
-        EXPECT_TRUE(action(name)->isEnabled()) << name;
+    EXPECT_TRUE(action("stop")->isEnabled());
     EXPECT_TRUE(m_window->findChild<QProgressBar*>()->isVisible());
     EXPECT_EQ(view()->cursor().shape(), Qt::BusyCursor);
 
@@ -153,7 +148,6 @@ TEST_F(WindowTest, EscapeAndClosingStopADownloadThatKeepsTheTree) {
 
 TEST_F(WindowTest, PublishAsksForTheMissingAddressAndOpensOptionsOnIt) {
     TestHttpServer server;
-    server.setResponse(TestResponse::reply(replyLine(0)));
     const QString url = QStringLiteral("http://%1/hs/upload.php").arg(server.hostAndPort());
     ASSERT_TRUE(saveScriptUrl(m_profile, Site::Community, url));
     const QByteArray trivia = writers::SignedTableText(
@@ -190,7 +184,7 @@ TEST_F(WindowTest, PublishAsksForTheMissingAddressAndOpensOptionsOnIt) {
 
 TEST_F(WindowTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     TestHttpServer server;
-    server.setResponse(TestResponse::silence());
+    server.setReply({});
     Settings settings;
     settings.islands.email = QStringLiteral("me@sky.example");
     ASSERT_TRUE(settings.saveAccount(m_profile));
@@ -219,27 +213,6 @@ TEST_F(WindowTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
     ASSERT_TRUE(waitIdle());
     EXPECT_TRUE(m_messages.take().isEmpty());
     EXPECT_FALSE(marks.isMarked("gull-0002"));
-}
-
-TEST_F(WindowTest, ThePlaceAndTheToolbarAreKeptInAPrivateProfile) {
-    ASSERT_NO_FATAL_FAILURE(open());
-    m_window->resize(10, 10);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(view()->contentsRect().size(), QSize(560, 350)) << "never smaller than the picture";
-    m_window->setGeometry(QRect(40, 60, 900, 640));
-    auto* toolBar = m_window->findChild<QToolBar*>();
-    m_window->addToolBar(Qt::LeftToolBarArea, toolBar);
-    QCoreApplication::processEvents();
-    const QRect geometry = m_window->geometry();
-    m_window->close();
-
-    ASSERT_NO_FATAL_FAILURE(open());
-    EXPECT_EQ(m_window->geometry(), geometry);
-    EXPECT_EQ(m_window->toolBarArea(m_window->findChild<QToolBar*>()), Qt::LeftToolBarArea);
-#ifdef Q_OS_UNIX
-    EXPECT_EQ(QFile::permissions(QSettings().fileName()),
-              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
-#endif
 }
 
 } // namespace
