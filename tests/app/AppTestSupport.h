@@ -4,29 +4,41 @@
 #include "handheld/ImageHandheld.h"
 
 #include <QApplication>
-#include <QList>
-#include <QObject>
-#include <QStringList>
+#include <QDesktopServices>
 #include <QTimer>
 #include <QUrl>
 #include <condition_variable>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <mutex>
 
 // Answers every message box in place of the user, with the answers queued or else the first
 // button, and keeps what the boxes said.
 class MessageLog {
 public:
-    MessageLog();
-    ~MessageLog();
+    MessageLog() {
+        MessageBox::setResponder([this](const MessageBox::Message& message) {
+            m_shown.append(message);
+            if (onShown)
+                onShown(message);
+            if (!m_answers.isEmpty())
+                return m_answers.takeFirst();
+            return message.buttons == MessageBox::Buttons::YesNoCancel ? MessageBox::Answer::Yes
+                                                                       : MessageBox::Answer::Ok;
+        });
+    }
+    ~MessageLog() { MessageBox::setResponder({}); }
     MessageLog(const MessageLog&) = delete;
     MessageLog& operator=(const MessageLog&) = delete;
 
     void answerNext(MessageBox::Answer answer) { m_answers.append(answer); }
     QList<MessageBox::Message> take() { return std::exchange(m_shown, {}); }
-    QStringList takeTexts();
+    QStringList takeTexts() {
+        QStringList texts;
+        for (const MessageBox::Message& message : take())
+            texts.append(message.text);
+        return texts;
+    }
     // Called as each box shows, so that a test can look at the window then.
     std::function<void(const MessageBox::Message&)> onShown;
 
@@ -35,16 +47,31 @@ private:
     QList<MessageBox::Message> m_shown;
 };
 
-// Holds a download at the handheld's connect() until the test opens it, so that the test can
-// look at the window while the download runs.
+// While closed, holds a download at the handheld's connect() until the test opens it, so that
+// the test can look at the window while the download runs.
 class Gate {
 public:
-    void close();
-    void open();
+    void close() {
+        const std::lock_guard lock(m_mutex);
+        m_open = m_entered = false;
+    }
+    void open() {
+        const std::lock_guard lock(m_mutex);
+        m_open = true;
+        m_changed.notify_all();
+    }
     // Blocks until a download waits at the gate or has passed it.
-    void waitUntilEntered();
+    void waitUntilEntered() {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return m_entered; });
+    }
     // What a gated handheld does in connect().
-    void pass();
+    void pass() {
+        std::unique_lock lock(m_mutex);
+        m_entered = true;
+        m_changed.notify_all();
+        m_changed.wait(lock, [this] { return m_open; });
+    }
 
 private:
     std::mutex m_mutex;
@@ -56,8 +83,12 @@ private:
 // A device image whose connect() passes the gate first.
 class GatedHandheld final : public ImageHandheld {
 public:
-    GatedHandheld(const QString& folder, std::shared_ptr<Gate> gate);
-    bool connect(std::chrono::milliseconds wait, std::stop_token stop) override;
+    GatedHandheld(const QString& folder, std::shared_ptr<Gate> gate)
+        : ImageHandheld(folder), m_gate(std::move(gate)) {}
+    bool connect(std::chrono::milliseconds wait, std::stop_token stop) override {
+        m_gate->pass();
+        return ImageHandheld::connect(wait, std::move(stop));
+    }
 
 private:
     std::shared_ptr<Gate> m_gate;
@@ -67,8 +98,8 @@ private:
 class UrlCatcher : public QObject {
     Q_OBJECT
 public:
-    UrlCatcher();
-    ~UrlCatcher() override;
+    UrlCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open"); }
+    ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
     QStringList opened;
 public Q_SLOTS:
     void open(const QUrl& url) { opened.append(url.toString()); }
@@ -96,6 +127,3 @@ template <typename T> void whenShown(std::function<void(T*)> act) {
     });
     timer->start(10);
 }
-
-// True when some pixel of what the widget shows in area has exactly that colour.
-bool shows(QWidget* widget, const QColor& colour, const QRect& area = QRect(0, 0, -1, -1));

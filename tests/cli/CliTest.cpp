@@ -1,10 +1,10 @@
 // scorvane-cli run as a separate program with a profile of its own, over device images, against
-// a server the test runs on 127.0.0.1.
+// a server the test runs on 127.0.0.1: its output, its exit statuses, and its answers typed on a
+// terminal.
 #include "CliRunner.h"
 #include "HighscoreWriters.h"
 #include "TestHttpServer.h"
 #include "TestImage.h"
-#include "formats/Reply.h"
 #include "formats/UploadData.h"
 #include "profile/Settings.h"
 #include "publish/PublishRun.h"
@@ -27,13 +27,16 @@
 
 namespace {
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+const QByteArray kTrivia = writers::SignedTableText(
+    9, 1, "Trivia Blitz",
+    {{"Tobias", 1020, "Round: 11"}, {"Mira", 870, "Round: 9"}, {"Jonas", 400, ""}});
 
 class CliTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        m_image.AddFile(QStringLiteral("\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco"),
+                        kTrivia);
+    }
     QProcessEnvironment environment() const {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.path());
@@ -53,9 +56,51 @@ protected:
 #endif
         return own.value(QStringLiteral("Options/") + QLatin1String(key)).toString();
     }
+    void setScriptUrl(const char* option, const QString& url) const {
+        ASSERT_EQ(run({QStringLiteral("options"), QLatin1String(option), url}).exitCode, 0);
+    }
+
+#ifdef Q_OS_UNIX
+    struct TerminalRun {
+        QByteArray err;   // standard error
+        QByteArray shown; // what the terminal echoed
+    };
+    // Runs the program with a terminal for its standard input. Each step waits until standard
+    // error shows its prompt, then types its text; then the terminal says end of input.
+    TerminalRun runOnTerminal(const QStringList& args,
+                              const QList<std::pair<QByteArray, QByteArray>>& steps) const {
+        TerminalRun result;
+        const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+        QProcess process;
+        process.setProcessEnvironment(environment());
+        process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+        process.setReadChannel(QProcess::StandardError);
+        process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
+        for (const auto& [prompt, typed] : steps) {
+            for (QDeadlineTimer deadline(60000);
+                 !result.err.contains(prompt) && !deadline.hasExpired();) {
+                process.waitForReadyRead(100);
+                result.err += process.readAllStandardError();
+            }
+            EXPECT_TRUE(result.err.contains(prompt)) << result.err.data();
+            EXPECT_EQ(write(terminal, typed.data(), size_t(typed.size())), typed.size());
+        }
+        EXPECT_EQ(write(terminal, "\x04", 1), 1); // Ctrl+D at the start of a line
+        EXPECT_TRUE(process.waitForFinished(60000));
+        result.err += process.readAllStandardError();
+        fcntl(terminal, F_SETFL, O_NONBLOCK);
+        char buffer[256];
+        for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
+            result.shown.append(buffer, n);
+        close(terminal);
+        return result;
+    }
+#endif
 
     QTemporaryDir m_home;
     QTemporaryDir m_system;
+    TestImage m_image;
 };
 
 TEST_F(CliTest, ScanOfTheSampleImagePrintsTheExpectedTreeAndJson) {
@@ -67,37 +112,24 @@ TEST_F(CliTest, ScanOfTheSampleImagePrintsTheExpectedTreeAndJson) {
             args << QStringLiteral("--json");
         const CliRun scan = run(args);
         EXPECT_EQ(scan.exitCode, 0) << scan.err.constData();
-        EXPECT_EQ(scan.out, readFile(QStringLiteral(SCORVANE_CLI_TEST_DATA "/") + expected))
-            << expected;
+        QFile file(QStringLiteral(SCORVANE_CLI_TEST_DATA "/") + expected);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(scan.out, file.readAll()) << expected;
     }
-    // With no source at all, the JSON is still what Qt writes for the whole object.
-    const TestImage empty;
-    const QByteArray json = run({QStringLiteral("scan"), QStringLiteral("--device"), empty.Root(),
-                                 QStringLiteral("--json")})
-                                .out;
-    EXPECT_EQ(QJsonDocument::fromJson(json).toJson(QJsonDocument::Indented), json);
 }
 
 TEST_F(CliTest, PublishSendsTheEntriesLeftCheckedAndAnswersNoWithoutATerminal) {
     TestHttpServer server;
-    server.setResponse(TestResponse::reply(replyLine(0)));
-    TestImage image;
-    const QByteArray trivia = writers::SignedTableText(
-        9, 1, "Trivia Blitz",
-        {{"Tobias", 1020, "Round: 11"}, {"Mira", 870, "Round: 9"}, {"Jonas", 400, ""}});
-    image.AddFile(QStringLiteral("\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco"), trivia);
-    // No e-mail address: the question is answered No.
-    ASSERT_EQ(run({QStringLiteral("options"), QStringLiteral("--community-url"),
-                   QStringLiteral("http://%1/hs/upload.php").arg(server.hostAndPort())})
-                  .exitCode,
-              0);
-    const QStringList publish{QStringLiteral("publish"), QStringLiteral("--device"), image.Root(),
+    ASSERT_NO_FATAL_FAILURE(setScriptUrl(
+        "--community-url", QStringLiteral("http://%1/hs/upload.php").arg(server.hostAndPort())));
+    const QStringList publish{QStringLiteral("publish"), QStringLiteral("--device"), m_image.Root(),
                               QStringLiteral("--yes"), QStringLiteral("--json")};
 
     EXPECT_EQ(run(publish + QStringList{QStringLiteral("--uncheck=Trivia Blitz:3")}).exitCode, 2)
         << "an entry the tree does not show";
-    EXPECT_EQ(server.connections(), 0);
+    EXPECT_TRUE(server.requests().isEmpty());
 
+    // No e-mail address: the question is answered No.
     const CliRun published =
         run(publish + QStringList{QStringLiteral("--uncheck"), QStringLiteral("Trivia Blitz:1")});
     EXPECT_EQ(published.exitCode, 0) << published.err.constData();
@@ -108,8 +140,8 @@ TEST_F(CliTest, PublishSendsTheEntriesLeftCheckedAndAnswersNoWithoutATerminal) {
     EXPECT_EQ(json.value(QStringLiteral("results")).toArray(), (QJsonArray{0, 9}));
     const QList<RecordedRequest> requests = server.requests();
     ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0].target, "/hs/upload.php");
-    EXPECT_EQ(requests[0].body, encodeBody(tableUploadData(trivia, {0, 2}, "")));
+    EXPECT_EQ(requests[0].line, "POST /hs/upload.php");
+    EXPECT_EQ(requests[0].body, encodeBody(tableUploadData(kTrivia, {0, 2}, "")));
 }
 
 TEST_F(CliTest, OptionsTakeThePasswordFromStandardInputAndReportAProfileNotSaved) {
@@ -154,52 +186,54 @@ TEST_F(CliTest, AWrongCommandLineIsExitStatus2) {
 }
 
 #ifdef Q_OS_UNIX
-// On a terminal the islands password is typed without being shown: the terminal echoes the
-// address typed before it, but not the password.
-TEST_F(CliTest, TheIslandsPasswordIsTypedWithoutEcho) {
+// On a terminal the e-mail question takes y, yes, n, no, c or cancel in any case, asks again
+// after anything else, and takes the end of input for cancel. Yes asks for the account there,
+// the password without echo.
+TEST_F(CliTest, TheEmailQuestionIsAnsweredOnTheTerminal) {
     TestHttpServer server;
-    server.setResponse(TestResponse::reply(replyLine(0)));
-    TestImage image;
-    image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
-                                     "\"Skyholm\"=\"2,\\\\My Documents\\\\Zelk Skyholm\"\n"));
-    image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"),
-                  writers::IslandFileBytes("Gull Rock", "gull-0002", "island one"));
-    ASSERT_EQ(run({QStringLiteral("options"), QStringLiteral("--islands-url"),
-                   server.hostAndPort() + QStringLiteral("/sky/up.php")})
-                  .exitCode,
-              0);
-    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-    ASSERT_GE(terminal, 0);
-    ASSERT_EQ(grantpt(terminal), 0);
-    ASSERT_EQ(unlockpt(terminal), 0);
-    QProcess process;
-    process.setProcessEnvironment(environment());
-    process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
-    process.setReadChannel(QProcess::StandardError);
-    process.start(QStringLiteral(SCORVANE_CLI_PATH),
-                  {QStringLiteral("publish"), QStringLiteral("--device"), image.Root()});
-    // Enter at "Please fill ZelkSkyholm options.", the Ludora address kept, the islands one.
-    const QByteArray typed = "\n\nme@sky.example\n";
-    ASSERT_EQ(write(terminal, typed.data(), size_t(typed.size())), typed.size());
-    QByteArray err;
-    for (QDeadlineTimer deadline(60000); !err.contains("password") && !deadline.hasExpired();) {
-        process.waitForReadyRead(100);
-        err += process.readAllStandardError();
+    const QString url = QStringLiteral("http://%1/up.php").arg(server.hostAndPort());
+    const QByteArray question = "[y]es, [n]o or [c]ancel? ";
+    const QByteArray password = "Zelk Skyholm password []: ";
+    struct Case {
+        QList<std::pair<QByteArray, QByteArray>> steps; // a prompt and what is typed at it
+        int asked;
+        bool account;             // the account's questions follow
+        QList<QByteArray> sentTo; // the addresses of the uploads made
+    };
+    const Case cases[] = {
+        {{{question, " Yes \nme@x.example\n\n"}, {password, "s3cr3t-pw\n"}},
+         1,
+         true,
+         {"me@x.example"}},
+        {{{question, "y\n"}}, 1, true, {}}, // the account's questions end at the end of input
+        {{{question, "n\n"}}, 1, false, {""}},
+        {{{question, "NO\n"}}, 1, false, {""}},
+        {{{question, "c\n"}}, 1, false, {}},
+        {{{question, "Cancel\n"}}, 1, false, {}},
+        {{{question, "maybe\n\nn\n"}}, 3, false, {""}},
+        {{{question, ""}}, 1, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.steps[0].second.data());
+        QFile::remove(m_home.filePath(QStringLiteral("Zelkora/Scorvane.conf")));
+        ASSERT_NO_FATAL_FAILURE(setScriptUrl("--community-url", url));
+        const qsizetype before = server.requests().size();
+        const TerminalRun terminal = runOnTerminal(
+            {QStringLiteral("publish"), QStringLiteral("--device"), m_image.Root()}, c.steps);
+        EXPECT_EQ(terminal.err.count(question), c.asked) << terminal.err.data();
+        EXPECT_EQ(terminal.err.contains("Ludora e-mail []: "), c.account);
+        QList<QByteArray> sentTo, bodies;
+        for (const QByteArray& email : c.sentTo)
+            sentTo << encodeBody(tableUploadData(kTrivia, {0, 1, 2}, email));
+        for (const RecordedRequest& request : server.requests().mid(before))
+            bodies << request.body;
+        EXPECT_EQ(bodies, sentTo);
+        if (c.steps.size() > 1) { // the address typed is echoed, the password not
+            EXPECT_TRUE(terminal.shown.contains("me@x.example")) << terminal.shown.data();
+            EXPECT_FALSE(terminal.shown.contains("s3cr3t-pw")) << terminal.shown.data();
+            EXPECT_EQ(stored("Skyholm_Password"), obfuscatePassword(QStringLiteral("s3cr3t-pw")));
+        }
     }
-    ASSERT_TRUE(err.contains("password")) << err.data();
-    ASSERT_EQ(write(terminal, "s3cr3t-pw\n", 10), 10);
-    ASSERT_TRUE(process.waitForFinished(60000));
-
-    QByteArray shown;
-    fcntl(terminal, F_SETFL, O_NONBLOCK);
-    char buffer[256];
-    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
-        shown.append(buffer, n);
-    close(terminal);
-    EXPECT_TRUE(shown.contains("me@sky.example")) << shown.data();
-    EXPECT_FALSE(shown.contains("s3cr3t-pw")) << shown.data();
-    EXPECT_EQ(stored("Skyholm_Password"), obfuscatePassword(QStringLiteral("s3cr3t-pw")));
-    EXPECT_EQ(server.requests().size(), 1);
 }
 #endif
 

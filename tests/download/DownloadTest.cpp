@@ -7,6 +7,7 @@
 #include "download/IslandsSource.h"
 #include "formats/UploadData.h"
 #include "profile/IslandMarks.h"
+#include "profile/Profile.h"
 #include "profile/Settings.h"
 
 #include <QFile>

@@ -5,15 +5,13 @@
 
 #include "TestImage.h"
 
-#include "handheld/Handheld.h"
-#include "profile/Profile.h"
+#include "handheld/ImageHandheld.h"
 
 #include <functional>
 
-class FaultyHandheld final : public Handheld {
+class FaultyHandheld final : public ImageHandheld {
 public:
-    explicit FaultyHandheld(const TestImage& image)
-        : m_image(createHandheld(image.Root(), UserProfile())) {}
+    explicit FaultyHandheld(const TestImage& image) : ImageHandheld(image.Root()) {}
 
     bool refuseSessions = false;
     bool failListings = false;
@@ -27,44 +25,32 @@ public:
     int removed = 0;
 
     bool connect(std::chrono::milliseconds wait, std::stop_token stop) override {
-        if (refuseSessions || !m_image->connect(wait, stop))
+        if (refuseSessions || !ImageHandheld::connect(wait, stop))
             return false;
         ++sessions;
         ++open;
         return true;
     }
     void disconnect() override {
-        if (open > 0)
-            --open;
-        m_image->disconnect();
+        open = std::max(open - 1, 0);
+        ImageHandheld::disconnect();
     }
-    QString notice() const override { return notices.isEmpty() ? m_image->notice() : notices; }
-    std::unique_ptr<RegistryKey> openKey(RegistryRoot root, const QString& path) override {
-        return m_image->openKey(root, path);
+    QString notice() const override {
+        return notices.isEmpty() ? ImageHandheld::notice() : notices;
     }
     std::optional<QByteArray> readFile(const QString& path) override {
         if (!unreadable.isEmpty() && path.endsWith(unreadable))
             return std::nullopt;
-        return m_image->readFile(path);
-    }
-    std::optional<QByteArray> readFileStart(const QString& path, qsizetype bytes) override {
-        return m_image->readFileStart(path, bytes);
+        return ImageHandheld::readFile(path);
     }
     std::optional<QList<FolderEntry>> list(const QString& pattern, Listing listing) override {
-        if (failListings)
-            return std::nullopt;
-        return m_image->list(pattern, listing);
+        return failListings ? std::nullopt : ImageHandheld::list(pattern, listing);
     }
-    bool exists(const QString& path) override { return m_image->exists(path); }
     void remove(const QString& path) override {
         ++removed;
         if (removing)
             removing();
         if (!keepDeleted)
-            m_image->remove(path);
+            ImageHandheld::remove(path);
     }
-    void pause() override { m_image->pause(); }
-
-private:
-    std::unique_ptr<Handheld> m_image;
 };

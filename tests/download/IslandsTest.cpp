@@ -2,58 +2,23 @@
 // never lose an island the player has not published.
 #include "FaultyHandheld.h"
 #include "HighscoreWriters.h"
+#include "StoppingProfile.h"
 
 #include "download/AnnouncedSources.h"
 #include "download/IslandsFolder.h"
 #include "download/ScanContext.h"
 #include "profile/IslandMarks.h"
 
-#include <QSettings>
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace {
 
 const QString kFolder = QStringLiteral("\\My Documents\\Skyholm");
 
-// The profile of this process, until a number of writes is spent: then the program stops (the
-// write throws, as if the program ended just before it) or the profile refuses every write.
-class StoppingProfile final : public ProfileStore {
-public:
-    struct Stopped {};
-    StoppingProfile(int writes, bool stops) : m_writesLeft(writes), m_stops(stops) {}
-
-    QVariant value(const QString& key, const QVariant& fallback) const override {
-        return UserProfile().value(key, fallback);
-    }
-    bool setValue(const QString& key, const QVariant& value) override {
-        return spend() && UserProfile().setValue(key, value);
-    }
-    bool remove(const QString& key) override { return spend() && UserProfile().remove(key); }
-
-private:
-    bool spend() {
-        if (m_writesLeft-- > 0)
-            return true;
-        if (m_stops)
-            throw Stopped();
-        return false;
-    }
-    int m_writesLeft;
-    bool m_stops;
-};
-
-QStringList profileKeys() {
-    return QSettings(QString::fromLatin1(kOrganisationName), QString::fromLatin1(kApplicationName))
-        .allKeys();
-}
-
 class IslandsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        QSettings(QString::fromLatin1(kOrganisationName), QString::fromLatin1(kApplicationName))
-            .clear();
-        ASSERT_TRUE(handheld.connect({}, {}));
-    }
+    void SetUp() override { ASSERT_TRUE(handheld.connect({}, {})); }
 
     // One download's island handling: the folders announced are read, published islands go.
     std::shared_ptr<IslandsSource> download(const QStringList& folders = {kFolder}) {
@@ -89,7 +54,7 @@ protected:
 
     TestImage image;
     FaultyHandheld handheld{image};
-    UserProfile profile;
+    StoppingProfile profile;
     std::unique_ptr<IslandMarks> marks = std::make_unique<IslandMarks>(profile);
     QList<std::shared_ptr<HighscoreSource>> sources;
     int loaded = 0;
@@ -184,16 +149,15 @@ TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
     for (int writes = 0; !finished; ++writes) {
         SCOPED_TRACE(writes);
         ASSERT_LT(writes, 50);
-        QSettings(QString::fromLatin1(kOrganisationName), QString::fromLatin1(kApplicationName))
-            .clear();
+        profile = StoppingProfile();
         addIsland("a.0", "Home", "HOME");    // published, being played
         addIsland("b.1", "B", "SAME", "v1"); // published
         addIsland("c.2", "C", "SAME", "v2"); // shares the id, never published
         addIsland("d.3", "D", "OTHER");      // published
         addIsland("e.4", "E", "HAND", "v1"); // published, then removed by hand
         addIsland("f.5", "F", "HAND", "v2"); // shares that id, never published
-        StoppingProfile stopping(writes, true);
-        marks = std::make_unique<IslandMarks>(stopping);
+        profile.stopAfter(writes, true);
+        marks = std::make_unique<IslandMarks>(profile);
         bool recorded = false;
         try {
             const auto first = download();
@@ -206,6 +170,7 @@ TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
             EXPECT_FALSE(writeFailed);
         } catch (const StoppingProfile::Stopped&) {
         }
+        profile.stopAfter(-1); // the program starts again
         marks = std::make_unique<IslandMarks>(profile);
         QFile::remove(image.HostPath(kFolder + "\\e.4"));
         ASSERT_TRUE(download());
@@ -214,7 +179,7 @@ TEST_F(IslandsTest, StoppingAtAnyProfileWriteNeverDeletesAnUnpublishedIsland) {
             EXPECT_FALSE(has("b.1") || has("d.3"));
         }
         if (finished) {
-            EXPECT_TRUE(profileKeys().isEmpty()) << profileKeys().join(u',').toStdString();
+            EXPECT_TRUE(profile.values().isEmpty());
         }
     }
 }
@@ -242,9 +207,8 @@ TEST_F(IslandsTest, APublishThatCannotBeRecordedSaysSo) {
     addIsland("b.1", "One", "I1");
     const auto source = download();
     ASSERT_TRUE(source);
-    StoppingProfile refusing(0, false);
-    IslandMarks unsaved(refusing);
-    EXPECT_FALSE(source->published(true, {0}, unsaved));
+    profile.stopAfter(0);
+    EXPECT_FALSE(source->published(true, {0}, *marks));
     EXPECT_FALSE(marks->isMarked("I1"));
 }
 
@@ -280,8 +244,7 @@ TEST_F(IslandsTest, AProfileThatCannotBeWrittenStopsTheDeletion) {
     addIsland("d.3", "Three", "X");
     ASSERT_TRUE(marks->mark("OLD"));
     ASSERT_TRUE(marks->mark("X"));
-    StoppingProfile refusing(0, false);
-    marks = std::make_unique<IslandMarks>(refusing);
+    profile.stopAfter(0);
     const auto source = download();
     EXPECT_TRUE(writeFailed);
     EXPECT_EQ(handheld.removed, 1);

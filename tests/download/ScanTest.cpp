@@ -3,6 +3,7 @@
 // the order by title.
 #include "FaultyHandheld.h"
 #include "HighscoreWriters.h"
+#include "StoppingProfile.h"
 
 #include "download/Announcements.h"
 #include "download/Scan.h"
@@ -200,7 +201,7 @@ TEST(Scan, FindsWhatEachPlaceHolds) {
         image.SetDeviceIni("[Device]\nStorageCards=" + c.storageCards + "\n[Link]\nPacing=0\n");
         FaultyHandheld handheld(image);
         ASSERT_TRUE(handheld.connect({}, {}));
-        UserProfile profile;
+        StoppingProfile profile; // in memory
         IslandMarks marks(profile);
         ScanContext scan(handheld, marks);
         ASSERT_TRUE(scanHandheld(scan, {}));

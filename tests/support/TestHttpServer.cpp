@@ -31,45 +31,36 @@ mzjJfuEj4NJ01437HpTh8OepfvEz3udbLeTzdsWtUQK0G5charTrZ1uX
 
 // One complete request at the start of buffer, with its length; nothing while incomplete.
 std::optional<std::pair<RecordedRequest, qsizetype>> parseRequest(const QByteArray& buffer) {
-    const qsizetype headerEnd = buffer.indexOf("\r\n\r\n");
-    if (headerEnd < 0)
+    const qsizetype headEnd = buffer.indexOf("\r\n\r\n");
+    if (headEnd < 0)
         return std::nullopt;
-    const QList<QByteArray> lines = buffer.left(headerEnd).split('\n');
-    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
-    RecordedRequest request{requestLine.value(0), requestLine.value(1), {}, {}};
-    for (const QByteArray& line : lines.mid(1)) {
-        const qsizetype colon = line.indexOf(':');
-        if (colon > 0)
-            request.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
-    }
+    const qsizetype lineEnd = buffer.indexOf("\r\n");
+    RecordedRequest request{buffer.left(lineEnd).chopped(9), // " HTTP/1.1"
+                            buffer.mid(lineEnd + 2, headEnd - lineEnd),
+                            {}};
     const qsizetype length = request.header("Content-Length").value(0).toLongLong();
-    const qsizetype end = headerEnd + 4 + length;
-    if (buffer.size() < end)
+    if (buffer.size() < headEnd + 4 + length)
         return std::nullopt;
-    request.body = buffer.mid(headerEnd + 4, length);
-    return std::pair{request, end};
+    request.body = buffer.mid(headEnd + 4, length);
+    return std::pair{request, headEnd + 4 + length};
 }
 
 } // namespace
 
 QList<QByteArray> RecordedRequest::header(const QByteArray& name) const {
     QList<QByteArray> values;
-    for (const auto& [key, value] : headers)
-        if (key.compare(name, Qt::CaseInsensitive) == 0)
-            values.append(value);
+    for (const QByteArray& line : head.split('\n'))
+        if (const qsizetype colon = line.indexOf(':');
+            colon > 0 && line.left(colon).compare(name, Qt::CaseInsensitive) == 0)
+            values.append(line.mid(colon + 1).trimmed());
     return values;
 }
 
-TestResponse TestResponse::reply(const QByteArray& body, const QByteArray& status,
-                                 const QByteArray& extraHeaders, qsizetype declared) {
-    return {"HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\n" + extraHeaders +
-                "Content-Length: " + QByteArray::number(declared < 0 ? body.size() : declared) +
-                "\r\nConnection: close\r\n\r\n" + body,
-            false};
-}
-
-TestResponse TestResponse::silence() {
-    return {{}, true};
+QByteArray httpReply(const QByteArray& body, const QByteArray& status,
+                     const QByteArray& extraHeaders, qsizetype declared) {
+    return "HTTP/1.1 " + status + "\r\nContent-Type: text/html\r\n" + extraHeaders +
+           "Content-Length: " + QByteArray::number(declared < 0 ? body.size() : declared) +
+           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 QSslCertificate testServerCertificate() {
@@ -85,8 +76,7 @@ QSslConfiguration testServerTls() {
 }
 
 TestHttpServer::TestHttpServer(const QSslConfiguration* tls)
-    : m_fallback(TestResponse::reply("Highscores(7hT2xK9m4Rd):0\n")),
-      m_thread(std::make_unique<QThread>()) {
+    : m_reply(httpReply("Highscores(7hT2xK9m4Rd):0\n")), m_thread(std::make_unique<QThread>()) {
     // The server and its sockets live on the thread, under a context that goes with it.
     auto* context = new QObject;
     context->moveToThread(m_thread.get());
@@ -95,49 +85,33 @@ TestHttpServer::TestHttpServer(const QSslConfiguration* tls)
     QMetaObject::invokeMethod(
         context,
         [this, context, tls = tls ? std::optional(*tls) : std::nullopt] {
-            QTcpServer* server = nullptr;
-            if (tls) {
-                auto* tlsServer = new QSslServer(context);
-                tlsServer->setSslConfiguration(*tls);
-                server = tlsServer;
-            } else {
-                server = new QTcpServer(context);
-            }
-            serve(server);
+            QTcpServer* server = tls ? new QSslServer(context) : new QTcpServer(context);
+            if (tls)
+                static_cast<QSslServer*>(server)->setSslConfiguration(*tls);
+            QObject::connect(server, &QTcpServer::pendingConnectionAvailable, server, [=, this] {
+                while (QTcpSocket* socket = server->nextPendingConnection()) {
+                    auto buffer = std::make_shared<QByteArray>();
+                    auto read = [=, this] {
+                        *buffer += socket->readAll();
+                        const auto parsed = parseRequest(*buffer);
+                        if (!parsed)
+                            return;
+                        buffer->remove(0, parsed->second);
+                        QMutexLocker lock(&m_mutex);
+                        m_requests.append(parsed->first);
+                        if (m_reply.isEmpty())
+                            return;
+                        socket->write(m_reply);
+                        socket->disconnectFromHost();
+                    };
+                    QObject::connect(socket, &QTcpSocket::readyRead, socket, read);
+                    read();
+                }
+            });
+            if (server->listen(QHostAddress::LocalHost, 0))
+                m_port = server->serverPort();
         },
         Qt::BlockingQueuedConnection);
-}
-
-void TestHttpServer::serve(QTcpServer* server) {
-    QObject::connect(server, &QTcpServer::pendingConnectionAvailable, server, [this, server] {
-        while (QTcpSocket* socket = server->nextPendingConnection()) {
-            {
-                QMutexLocker lock(&m_mutex);
-                ++m_connections;
-            }
-            auto buffer = std::make_shared<QByteArray>();
-            auto read = [this, socket, buffer] {
-                *buffer += socket->readAll();
-                const auto parsed = parseRequest(*buffer);
-                if (!parsed)
-                    return;
-                buffer->remove(0, parsed->second);
-                QMutexLocker lock(&m_mutex);
-                m_requests.append(parsed->first);
-                const TestResponse response =
-                    m_queued.isEmpty() ? m_fallback : m_queued.takeFirst();
-                lock.unlock();
-                if (response.silent)
-                    return;
-                socket->write(response.bytes);
-                socket->disconnectFromHost();
-            };
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, read);
-            read();
-        }
-    });
-    if (server->listen(QHostAddress::LocalHost, 0))
-        m_port = server->serverPort();
 }
 
 TestHttpServer::~TestHttpServer() {
@@ -149,14 +123,9 @@ QString TestHttpServer::hostAndPort() const {
     return QStringLiteral("127.0.0.1:%1").arg(m_port);
 }
 
-void TestHttpServer::setResponse(const TestResponse& response) {
+void TestHttpServer::setReply(const QByteArray& reply) {
     QMutexLocker lock(&m_mutex);
-    m_fallback = response;
-}
-
-void TestHttpServer::queue(const QList<TestResponse>& responses) {
-    QMutexLocker lock(&m_mutex);
-    m_queued += responses;
+    m_reply = reply;
 }
 
 QList<RecordedRequest> TestHttpServer::requests() const {
@@ -164,14 +133,7 @@ QList<RecordedRequest> TestHttpServer::requests() const {
     return m_requests;
 }
 
-int TestHttpServer::connections() const {
-    QMutexLocker lock(&m_mutex);
-    return m_connections;
-}
-
 quint16 unusedLocalPort() {
     QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
