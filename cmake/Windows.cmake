@@ -5,6 +5,8 @@ if(NOT WIN32)
     return()
 endif()
 
+enable_language(RC) # the programs' icon and version information
+
 # Windows headers: no min/max macros, no rarely used APIs.
 add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
 
@@ -73,6 +75,10 @@ endif()
 function(scorvane_finish_windows_build)
     if(TARGET scorvane)
         set_target_properties(scorvane PROPERTIES WIN32_EXECUTABLE ON)
+        scorvane_windows_resources(scorvane "Scorvane highscores")
+    endif()
+    if(TARGET scorvane-cli)
+        scorvane_windows_resources(scorvane-cli "Scorvane highscores, command line")
     endif()
     if(SCORVANE_BUILD_TESTS)
         scorvane_add_wine_tests()
@@ -96,4 +102,14 @@ function(scorvane_add_wine_tests)
     set_tests_properties(Wine.DesktopProgramShowsTheDownloadedTree PROPERTIES
         ENVIRONMENT "WINEDEBUG=-all,warn+heap")
 endfunction()
+# The program's icon and version information, as Explorer shows them.
+function(scorvane_windows_resources target description)
+    set(RC_NAME ${target})
+    set(RC_FILE_NAME ${target}.exe)
+    set(RC_DESCRIPTION ${description})
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/WindowsResource.rc.in
+                   ${PROJECT_BINARY_DIR}/generated/${target}.rc @ONLY)
+    target_sources(${target} PRIVATE ${PROJECT_BINARY_DIR}/generated/${target}.rc)
+endfunction()
+
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL scorvane_finish_windows_build)
