@@ -24,7 +24,7 @@ ServerProcess::ServerProcess(const QString& serverPath, const QString& database,
 }
 
 ServerProcess::~ServerProcess() {
-    if (process.state() != QProcess::NotRunning && Stop() < 0) {
+    if (Stop() < 0 && process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(10000);
     }
@@ -40,23 +40,16 @@ QString ServerProcess::Log() {
 }
 
 void ServerProcess::SendStop() {
-    ::kill(pid_t(process.processId()), SIGTERM);
-}
-
-bool ServerProcess::WaitForExit(int ms) {
-    return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
-}
-
-int ServerProcess::ExitCode() const {
-    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return process.exitCode();
+    if (!stopSent && process.state() != QProcess::NotRunning)
+        ::kill(pid_t(process.processId()), SIGTERM);
+    stopSent = true;
 }
 
 int ServerProcess::Stop() {
-    if (process.state() == QProcess::NotRunning)
-        return ExitCode();
     SendStop();
-    WaitForExit(60000);
-    return ExitCode();
+    if (process.state() != QProcess::NotRunning)
+        process.waitForFinished(60000);
+    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
 }
