@@ -29,25 +29,6 @@ struct HttpResult {
     QByteArray body;
 };
 
-// GET, or POST of body with the content type.
-inline HttpResult HttpCall(const QString& url, const QByteArray* body = nullptr,
-                           const QByteArray& contentType = {}) {
-    QNetworkAccessManager manager;
-    QNetworkRequest request{QUrl(url)};
-    request.setTransferTimeout(60000);
-    if (body)
-        request.setHeader(QNetworkRequest::ContentTypeHeader, contentType);
-    QNetworkReply* reply = body ? manager.post(request, *body) : manager.get(request);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-    const HttpResult result{reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
-                            reply->readAll()};
-    delete reply;
-    return result;
-}
-
 class RunningServer : public ::testing::Test {
 protected:
     void Start(const QString& database = {}, const QStringList& arguments = {}) {
@@ -57,12 +38,22 @@ protected:
         ASSERT_NE(server->Port(), 0) << server->Log().toStdString();
     }
 
-    HttpResult Get(const QString& path) { return HttpCall(server->Url(path)); }
-    HttpResult Post(const QString& path, const QByteArray& body,
-                    const QByteArray& contentType = "multipart/form-data") {
-        return HttpCall(server->Url(path), &body, contentType);
+    // GET path, or POST the form fields to it as a browser does.
+    HttpResult Call(const QString& path, const QByteArray* form = nullptr) {
+        QNetworkAccessManager manager;
+        QNetworkRequest request{QUrl(server->Url(path))};
+        request.setTransferTimeout(60000);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
+        const std::unique_ptr<QNetworkReply> reply(form ? manager.post(request, *form)
+                                                        : manager.get(request));
+        QEventLoop loop;
+        QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        if (!reply->isFinished())
+            loop.exec();
+        return {reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(),
+                reply->readAll()};
     }
-    QJsonArray Tables() { return QJsonDocument::fromJson(Get("/api/tables").body).array(); }
+    QJsonArray Tables() { return QJsonDocument::fromJson(Call("/api/tables").body).array(); }
 
     QTemporaryDir folder;
     std::unique_ptr<ServerProcess> server;

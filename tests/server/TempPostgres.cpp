@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QProcess>
 
-#include <algorithm>
-
 #include <pwd.h>
 #include <unistd.h>
 
@@ -30,11 +28,9 @@ bool TempPostgres::Run(const QString& program, const QStringList& arguments) {
 
 TempPostgres::TempPostgres(bool durable) : folder(QDir::tempPath() + "/scorvane-pg-XXXXXX") {
     // The newest installed version.
-    QDir versions("/usr/lib/postgresql");
-    QStringList found = versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    std::sort(found.begin(), found.end(),
-              [](const QString& a, const QString& b) { return a.toInt() > b.toInt(); });
-    for (const QString& version : found)
+    const QDir versions("/usr/lib/postgresql");
+    for (const QString& version :
+         versions.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::Reversed))
         if (bin.isEmpty() && QFile::exists(versions.filePath(version + "/bin/initdb")))
             bin = versions.filePath(version + "/bin");
     const passwd* user = ::getpwnam("postgres");
