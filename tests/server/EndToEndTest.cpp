@@ -8,7 +8,6 @@
 #include "TempPostgres.h"
 #include "TestImage.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -24,16 +23,12 @@ protected:
             ASSERT_FALSE(url.isEmpty()) << postgres->Problem().toStdString();
         }
         Start(url);
+        // The command line's profile lives in the temporary home.
+        qputenv("XDG_CONFIG_HOME", home.path().toLocal8Bit());
+        qputenv("XDG_CONFIG_DIRS", home.filePath("none").toLocal8Bit());
     }
 
     void TearDown() override { server.reset(); } // before the cluster goes
-
-    CliRun Cli(const QStringList& args) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", home.path());
-        environment.insert("XDG_CONFIG_DIRS", home.path() + "/none");
-        return RunCli(args, environment);
-    }
 
     // "name score extra" of every entry of a leaderboard, in rank order.
     QStringList Entries(const QString& board) {
@@ -73,15 +68,15 @@ TEST_P(EndToEnd, PublishedTablesAndIslandsShowExactlyTheCheckedEntriesOnce) {
         QRegularExpression("/islands/(\\d+)").match(QString::fromUtf8(registered.body));
     ASSERT_TRUE(link.hasMatch()) << registered.body.constData();
     EXPECT_EQ(Call("/islands/register", &again).status, 409);
-    ASSERT_EQ(Cli({"options", "--community-url", server->Url("/community/upload"), "--email",
-                   "mira@ludora.example", "--islands-url", server->Url("/islands/upload"),
-                   "--islands-email", "mira@sky.example", "--islands-password", "secret pw"})
+    ASSERT_EQ(RunCli({"options", "--community-url", server->Url("/community/upload"), "--email",
+                      "mira@ludora.example", "--islands-url", server->Url("/islands/upload"),
+                      "--islands-email", "mira@sky.example", "--islands-password", "secret pw"})
                   .exitCode,
               0);
 
     for (int round = 0; round < 2; ++round) {
         const CliRun run =
-            Cli({"publish", "--device", image.Root(), "--json", "--uncheck", "Trivia Blitz:1"});
+            RunCli({"publish", "--device", image.Root(), "--json", "--uncheck", "Trivia Blitz:1"});
         EXPECT_EQ(QJsonDocument::fromJson(run.out).object().value("results").toArray(),
                   (QJsonArray{0, 0}))
             << run.out.constData();

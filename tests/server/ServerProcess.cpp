@@ -7,18 +7,15 @@
 
 ServerProcess::ServerProcess(const QString& serverPath, const QString& database,
                              const QStringList& arguments) {
-    process.start(serverPath, QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                                          QStringLiteral("--database"), database} +
-                                  arguments);
+    process.start(serverPath,
+                  QStringList{"--listen", "127.0.0.1:0", "--database", database} + arguments);
     // The first line of standard output names the port.
     QByteArray out;
     const QDeadlineTimer deadline(60000);
     while (!out.contains('\n') && !deadline.hasExpired() && process.state() != QProcess::NotRunning)
         if (process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
             out += process.readAllStandardOutput();
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"))
-            .match(QString::fromUtf8(out));
+    const auto match = QRegularExpression("http://127\\.0\\.0\\.1:(\\d+)/").match(out);
     if (match.hasMatch())
         port = quint16(match.captured(1).toUInt());
 }

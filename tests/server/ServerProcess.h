@@ -3,8 +3,6 @@
 // Runs the built scorvane-server on a free loopback port for tests and benchmarks.
 
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 
 class ServerProcess {
 public:

@@ -15,8 +15,6 @@
 #include <QNetworkReply>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <memory>
-#include <ostream>
 
 // A signed table text (digest included) of format 1.
 inline QByteArray TableText(qint64 game, const std::string& title,

@@ -45,9 +45,9 @@ TempPostgres::TempPostgres(bool durable) : folder(QDir::tempPath() + "/scorvane-
         !Run("initdb", {"-D", folder.filePath("data"), "-U", kUser, "--auth=trust",
                         "--encoding=UTF8", "--locale=C", "--no-sync"}))
         return;
-    QString options = "-k " + folder.path() + " -c listen_addresses='' -c max_connections=200";
-    if (!durable)
-        options += " -c fsync=off -c synchronous_commit=off";
+    const QString options = "-k " + folder.path() +
+                            " -c listen_addresses='' -c max_connections=200" +
+                            (durable ? "" : " -c fsync=off -c synchronous_commit=off");
     started = Run("pg_ctl", {"-D", folder.filePath("data"), "-o", options, "-l",
                              folder.filePath("log"), "-w", "start"});
 }

@@ -5,8 +5,6 @@
 // run as the postgres user of Debian's package. The cluster is stopped and its folder removed
 // when the object goes, also after a failed test.
 
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 class TempPostgres {
