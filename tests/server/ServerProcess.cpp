@@ -7,24 +7,21 @@
 
 ServerProcess::ServerProcess(const QString& serverPath, const QString& database,
                              const QStringList& arguments) {
-    process.start(serverPath, QStringList{QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
-                                          QStringLiteral("--database"), database} +
-                                  arguments);
+    process.start(serverPath,
+                  QStringList{"--listen", "127.0.0.1:0", "--database", database} + arguments);
     // The first line of standard output names the port.
     QByteArray out;
     const QDeadlineTimer deadline(60000);
     while (!out.contains('\n') && !deadline.hasExpired() && process.state() != QProcess::NotRunning)
         if (process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime()))))
             out += process.readAllStandardOutput();
-    const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("http://127\\.0\\.0\\.1:(\\d+)/"))
-            .match(QString::fromUtf8(out));
+    const auto match = QRegularExpression("http://127\\.0\\.0\\.1:(\\d+)/").match(out);
     if (match.hasMatch())
         port = quint16(match.captured(1).toUInt());
 }
 
 ServerProcess::~ServerProcess() {
-    if (process.state() != QProcess::NotRunning && Stop() < 0) {
+    if (Stop() < 0 && process.state() != QProcess::NotRunning) {
         process.kill();
         process.waitForFinished(10000);
     }
@@ -40,23 +37,16 @@ QString ServerProcess::Log() {
 }
 
 void ServerProcess::SendStop() {
-    ::kill(pid_t(process.processId()), SIGTERM);
-}
-
-bool ServerProcess::WaitForExit(int ms) {
-    return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
-}
-
-int ServerProcess::ExitCode() const {
-    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
-        return -1;
-    return process.exitCode();
+    if (!stopSent && process.state() != QProcess::NotRunning)
+        ::kill(pid_t(process.processId()), SIGTERM);
+    stopSent = true;
 }
 
 int ServerProcess::Stop() {
-    if (process.state() == QProcess::NotRunning)
-        return ExitCode();
     SendStop();
-    WaitForExit(60000);
-    return ExitCode();
+    if (process.state() != QProcess::NotRunning)
+        process.waitForFinished(60000);
+    if (process.state() != QProcess::NotRunning || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return process.exitCode();
 }

@@ -3,8 +3,6 @@
 // Runs the built scorvane-server on a free loopback port for tests and benchmarks.
 
 #include <QProcess>
-#include <QString>
-#include <QStringList>
 
 class ServerProcess {
 public:
@@ -20,14 +18,15 @@ public:
     // What the server wrote to its standard error so far.
     QString Log();
 
-    // SIGTERM; the exit code, or -1 when the server did not end normally within the deadline.
-    int Stop();
+    // Sends SIGTERM once.
     void SendStop();
-    bool WaitForExit(int ms);
-    int ExitCode() const;
+    // Stops the server and waits for it; the exit code, or -1 when the server did not end
+    // normally within the deadline.
+    int Stop();
 
 private:
     QProcess process;
     quint16 port = 0;
+    bool stopSent = false;
     QByteArray log;
 };

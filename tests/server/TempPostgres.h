@@ -5,16 +5,13 @@
 // run as the postgres user of Debian's package. The cluster is stopped and its folder removed
 // when the object goes, also after a failed test.
 
-#include <QString>
-#include <QStringList>
+#include <QTemporaryDir>
 
 class TempPostgres {
 public:
     // durable: the server syncs its commits to the disk, as in production.
     explicit TempPostgres(bool durable = false);
     ~TempPostgres();
-    TempPostgres(const TempPostgres&) = delete;
-    TempPostgres& operator=(const TempPostgres&) = delete;
 
     // Empty when the cluster runs, otherwise why it does not.
     const QString& Problem() const { return problem; }
@@ -22,14 +19,11 @@ public:
     // Creates a database and returns the server's URL for it; empty on failure.
     QString CreateDatabase(const QString& name);
 
-    // The folder of the PostgreSQL programs, empty when PostgreSQL is not installed.
-    static QString BinFolder();
-
 private:
-    bool Run(const QString& program, const QStringList& arguments, QString* output = nullptr);
+    bool Run(const QString& program, const QStringList& arguments);
 
     QString bin;
-    QString folder;
+    QTemporaryDir folder;
     bool started = false;
     QString problem;
 };
