@@ -16,8 +16,6 @@ using namespace writers;
 namespace {
 
 const QString kProgramKey = QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n");
-const QString kSolitaireKey =
-    QStringLiteral("[HKEY_CURRENT_USER\\Software\\Zelkora\\Solvane\\Statistics]\n");
 const QString kOwnerKey = QStringLiteral("[HKEY_CURRENT_USER\\ControlPanel\\Owner]\n");
 const QString kProgramFiles = QStringLiteral("\\Storage\\Program Files\\");
 
@@ -37,12 +35,8 @@ QByteArray puzzle(const std::array<ModeStats, 4>& modes, qsizetype size = -1) {
     return size < 0 ? file : file.left(size);
 }
 QString solitaire(const char* games, const char* won) {
-    QString values = kSolitaireKey;
-    if (games)
-        values += QStringLiteral("\"Games\"=dword:%1\n").arg(QLatin1String(games));
-    if (won)
-        values += QStringLiteral("\"Won\"=dword:%1\n").arg(QLatin1String(won));
-    return values;
+    return "[HKEY_CURRENT_USER\\Software\\Zelkora\\Solvane\\Statistics]\n\"Games\"=dword:" +
+           QLatin1String(games) + "\n\"Won\"=dword:" + QLatin1String(won) + "\n";
 }
 
 // "name: title: first record", " (islands)" for what goes to the islands site, then the notice
@@ -163,52 +157,40 @@ TEST(Scan, FindsEverythingOnAFullHandheld) {
     EXPECT_EQ(scan(files, registry, "SD Card, Card").join(u'\n') + u'\n', expected);
 }
 
+// The islands game, the solitaire's limits, the owner's name, the notices and a short puzzle
+// file: one small handheld each.
 TEST(Scan, StatisticsOwnersAndTheIslandsGame) {
-    const QString anonymous = QStringLiteral(
-        "notice: Since you have not entered your Pocket PC/Smartphone owner information your "
-        "name will appear as Anonymous for  some highscores");
-    const QString one = solitaire("00000001", "00000001");
-    const QString deep = "[HKEY_CURRENT_USER\\" + QString(256, 'k') + "]\n";
-    struct Case {
-        const char* what;
-        Files files;
-        QString registry;
-        QStringList found;
-    };
-    const Case cases[] = {
-        {"the islands game, gone", kSkyholm, kProgramKey + kSkyholmService.arg("Gone.exe"), {}},
+    const QString solvane = QStringLiteral("Solvane: Zelk Solvane: ");
+    const QString tooMany = solitaire("000186a1", "00000003");
+    const std::tuple<Files, QString, QString> cases[] = {
+        {kSkyholm, kProgramKey + kSkyholmService.arg("Gone.exe"), ""},
         // A game that never ran has announced nothing: the program's key may be missing.
-        {"the islands game, never run",
-         kSkyholm,
-         kSkyholmService.arg("Skyholm.exe"),
-         {"the islands game"}},
-        {"solitaire with too many games played",
-         {},
-         solitaire("000186a1", "00000003"),
-         {"Solvane: Zelk Solvane: Anonymous|3|Games: 0, won: 3", anonymous}},
+        {kSkyholm, kSkyholmService.arg("Skyholm.exe"), "the islands game"},
+        {{},
+         tooMany,
+         solvane + "Anonymous|3|Games: 0, won: 3\nnotice: Since you have not entered your Pocket "
+                   "PC/Smartphone owner information your name will appear as Anonymous for  "
+                   "some highscores"},
         // What the backend says about its data takes the place of the scan's notice.
-        {"a registry key the handheld cannot hold",
-         {},
-         deep + solitaire("000186a1", "00000003"),
-         {"Solvane: Zelk Solvane: Anonymous|3|Games: 0, won: 3",
-          "notice: The device image's registry.reg has 1 key(s) more than 32 levels deep or with "
-          "names longer than 255 characters, which the handheld's registry cannot hold; they "
-          "were left out."}},
-        {"an owner's name of an odd length",
-         {},
-         kOwnerKey + "\"Owner\"=hex:41,00,42\n" + one,
-         {"Solvane: Zelk Solvane: AB|1|Games: 1, won: 1"}},
-        {"a short puzzle file reads as zeros",
-         {{"\\Windows\\Chomplet.dat",
+        {{},
+         "[HKEY_CURRENT_USER\\" + QString(256, 'k') + "]\n" + tooMany,
+         solvane + "Anonymous|3|Games: 0, won: 3\nnotice: The device image's registry.reg has 1 "
+                   "key(s) more than 32 levels deep or with names longer than 255 characters, "
+                   "which the handheld's registry cannot hold; they were left out."},
+        {{},
+         kOwnerKey + "\"Owner\"=hex:41,00,42\n" + solitaire("00000001", "00000001"),
+         solvane + "AB|1|Games: 1, won: 1"},
+        // A short puzzle file reads as zeros.
+        {{{"\\Windows\\Chomplet.dat",
            puzzle({{{20, 500, 4000}, {30, 600, 9000}, {}, {}}}, 12712 + 6)}},
          kOwnerKey + "\"Name\"=\"Ann\"\n",
-         {"Chomplet3: Chomplet Continuous Average: Ann|0|Games: 30",
-          "Chomplet2: Chomplet Continuous High: Ann|600|Games: 30",
-          "Chomplet1: Chomplet Standard Average: Ann|200|Games: 20",
-          "Chomplet0: Chomplet Standard High: Ann|500|Games: 20"}},
+         "Chomplet3: Chomplet Continuous Average: Ann|0|Games: 30\n"
+         "Chomplet2: Chomplet Continuous High: Ann|600|Games: 30\n"
+         "Chomplet1: Chomplet Standard Average: Ann|200|Games: 20\n"
+         "Chomplet0: Chomplet Standard High: Ann|500|Games: 20"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(scan(c.files, c.registry), c.found) << c.what;
+    for (const auto& [files, registry, found] : cases)
+        EXPECT_EQ(scan(files, registry).join(u'\n'), found);
 }
 
 TEST(Scan, AnnouncementsAreReadAsAtoiReadsTheirKind) {
