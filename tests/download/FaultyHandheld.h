@@ -1,7 +1,7 @@
 #pragma once
 
 // The device image backend, with faults the download must survive switched on one by one, and
-// the sessions and deletions counted.
+// the sessions counted.
 
 #include "TestImage.h"
 
@@ -17,12 +17,10 @@ public:
     bool failListings = false;
     QString unreadable;                  // reading a file whose path ends with this fails
     bool keepDeleted = false;            // a deletion leaves the file where it is
-    QString notices;                     // the backend's notice
     std::function<void()> removing = {}; // told before each deletion
 
     int sessions = 0; // connects that succeeded
     int open = 0;     // sessions still open
-    int removed = 0;
 
     bool connect(std::chrono::milliseconds wait, std::stop_token stop) override {
         if (refuseSessions || !ImageHandheld::connect(wait, stop))
@@ -35,9 +33,6 @@ public:
         open = std::max(open - 1, 0);
         ImageHandheld::disconnect();
     }
-    QString notice() const override {
-        return notices.isEmpty() ? ImageHandheld::notice() : notices;
-    }
     std::optional<QByteArray> readFile(const QString& path) override {
         if (!unreadable.isEmpty() && path.endsWith(unreadable))
             return std::nullopt;
@@ -47,7 +42,6 @@ public:
         return failListings ? std::nullopt : ImageHandheld::list(pattern, listing);
     }
     void remove(const QString& path) override {
-        ++removed;
         if (removing)
             removing();
         if (!keepDeleted)

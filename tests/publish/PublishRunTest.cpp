@@ -1,5 +1,5 @@
 // The publish run: which sources it takes, the server and e-mail checks with their prompts, the
-// two passes, and the messages shown at the end.
+// two passes, the stop, and the messages shown at the end.
 #include "publish/PublishRun.h"
 #include "download/HighscoreSource.h"
 #include "profile/IslandMarks.h"
@@ -9,255 +9,161 @@
 
 namespace {
 
-// A source whose upload data is its name; it notes what it is told after its upload in a log
-// ("A+" after a success, "A-" after a failure).
+// A source named by one letter, its upload data: upper case goes to the community site, lower
+// case to the islands site; "N" has nothing checked, "E" is empty, "m" cannot record its
+// success. It notes in the log what it is told after its upload ("A+" or "A-").
 class TestSource final : public HighscoreSource {
 public:
-    TestSource(const QString& name, Destination destination, bool empty, bool recorded,
-               QStringList& log)
-        : HighscoreSource(name), m_destination(destination), m_empty(empty), m_recorded(recorded),
-          m_log(log) {}
+    TestSource(QChar name, QStringList& log) : HighscoreSource(name), m_log(log) {}
 
     QString title() const override { return name(); }
     qint32 game() const override { return 1; }
-    Destination destination() const override { return m_destination; }
+    Destination destination() const override {
+        return name()[0].isUpper() ? Destination::Community : Destination::Islands;
+    }
     QList<SourceEntry> entries() const override { return {}; }
-    bool isEmpty() const override { return m_empty; }
+    bool isEmpty() const override { return name() == u"E"; }
     std::optional<QByteArray> uploadData(const Settings&, const QList<quint32>&) const override {
         return name().toLatin1();
     }
     bool published(bool ok, const QList<quint32>&, IslandMarks&) override {
         m_log << name() + (ok ? '+' : '-');
-        return m_recorded;
+        return name() != u"m";
     }
 
 private:
-    Destination m_destination;
-    bool m_empty;
-    bool m_recorded; // what published() answers
     QStringList& m_log;
 };
 
-// Answers from a script and records what was shown.
+// Answers from a script, records the messages shown and notes each Options dialog in the log.
+// Each dialog ends with OK and gives that address, or "!": it is cancelled.
 class ScriptedPrompts final : public PublishPrompts {
 public:
+    ScriptedPrompts(QList<PromptAnswer> answers, QStringList dialogs, QStringList& log)
+        : m_answers(std::move(answers)), m_dialogs(std::move(dialogs)), m_log(log) {}
+
     PromptAnswer showMessage(const PublishMessage& message) override {
         shown.append(message);
-        return next(PromptAnswer::Ok);
+        return m_answers.isEmpty() ? PromptAnswer::Ok : m_answers.takeFirst();
     }
     PromptAnswer askYesNoCancel(const QString& text) override {
         shown.append({text});
-        return next(PromptAnswer::No);
+        return m_answers.isEmpty() ? PromptAnswer::No : m_answers.takeFirst();
     }
     bool runOptions(Settings& settings, Site missing) override {
-        asked.append(missing);
-        if (dialogs.isEmpty() || !dialogs.takeFirst())
+        m_log << (missing == Site::Islands ? "Options 2" : "Options 1");
+        const QString given = m_dialogs.isEmpty() ? "!" : m_dialogs.takeFirst();
+        if (given == u"!")
             return false;
-        settings.community.email = communityEmail;
-        settings.islands.email = islandsEmail;
+        (missing == Site::Islands ? settings.islands : settings.community).email = given;
         return true;
     }
 
-    QList<PromptAnswer> answers;
-    QList<bool> dialogs; // how each Options dialog ends
-    QString communityEmail;
-    QString islandsEmail;
     QList<PublishMessage> shown;
-    QList<Site> asked;
 
 private:
-    PromptAnswer next(PromptAnswer fallback) {
-        return answers.isEmpty() ? fallback : answers.takeFirst();
-    }
+    QList<PromptAnswer> m_answers;
+    QStringList m_dialogs;
+    QStringList& m_log;
 };
 
-Settings readySettings() {
+enum class Missing { None, Address1, Address2, Server2, All };
+
+Settings settingsWithout(Missing missing) {
     Settings settings;
+    if (missing == Missing::All)
+        return settings;
     settings.community.setScriptUrl(QStringLiteral("ludora.example/hs/up.php"));
-    settings.community.email = QStringLiteral("c@ludora.example");
     settings.islands.setScriptUrl(QStringLiteral("sky.example/up.php"));
-    settings.islands.email = QStringLiteral("i@sky.example");
+    if (missing != Missing::Address1)
+        settings.community.email = QStringLiteral("c@x");
+    if (missing != Missing::Address2)
+        settings.islands.email = QStringLiteral("i@x");
+    if (missing == Missing::Server2)
+        settings.islands.server.clear();
     return settings;
 }
 
-// Uploads that succeed, noting the address each used.
-PublishRun::Uploader noting(QStringList& emails) {
-    return [&emails](const DestinationSettings& to, const QByteArray&, std::stop_token) {
-        emails << to.email;
-        return UploadResult::Ok;
-    };
-}
-
-class PublishRunTest : public ::testing::Test {
-protected:
-    std::shared_ptr<TestSource> source(const char* name, Destination destination,
-                                       bool empty = false, bool recorded = true) {
-        return std::make_shared<TestSource>(name, destination, empty, recorded, log);
-    }
-
-    UserProfile profile;
-    IslandMarks marks{profile};
-    QStringList log;
-};
-
-const PublishMessage kSent1{
-    QStringLiteral("All your highscores were successfully published to the \"ludora.example\"."),
-    MessageIcon::Information};
-const PublishMessage kSent2{
-    QStringLiteral("All your highscores were successfully published to the \"sky.example\"."),
-    MessageIcon::Information};
-
-TEST_F(PublishRunTest, AMissingServerStopsBeforeAnyPrompt) {
-    PublishRun nothing(Settings{}, marks); // nothing checked: no server nor address needed
-    nothing.addSource(source("A", Destination::Community), {});
-    ScriptedPrompts none;
-    EXPECT_TRUE(nothing.prepare(none));
-
-    Settings settings = readySettings();
-    settings.islands.server.clear();
-    PublishRun communityOnly(settings, marks); // the islands server is not needed
-    communityOnly.addSource(source("A", Destination::Community), {0});
-    EXPECT_TRUE(communityOnly.prepare(none));
-    EXPECT_TRUE(none.shown.isEmpty());
-
-    PublishRun both(settings, marks);
-    both.addSource(source("A", Destination::Community), {0});
-    both.addSource(source("I", Destination::Islands), {0});
-    ScriptedPrompts refused;
-    EXPECT_FALSE(both.prepare(refused));
-    EXPECT_EQ(refused.shown, QList<PublishMessage>{{kNoServerText}});
-}
-
-// The community address is asked for with a question; the islands account with a message
-// that opens Options, and without it the islands' publish is aborted.
-TEST_F(PublishRunTest, AMissingAddressIsAskedFor) {
-    const PublishMessage question{emailPromptText()};
+// Each case prepares and runs one publish. Uploads note "name>address" in the log; "A" fails
+// with a server reply, "S" is stopped by the user during its upload, "T" succeeds although
+// the user stopped during it.
+TEST(PublishRun, PromptsPassesAndMessages) {
+    const PublishMessage q{emailPromptText()};
     const PublishMessage fill{kIslandsOptionsText};
     const PublishMessage aborted{kIslandsAbortText, MessageIcon::Stop};
+    const PublishMessage noServer{kNoServerText};
+    const PublishMessage nothing{kNothingSelectedText};
+    const PublishMessage stopped{QStringLiteral("Publishing was stopped.")};
+    const QString sent = QStringLiteral("All your highscores were successfully published to the ");
+    const PublishMessage s1{sent + "\"ludora.example\".", MessageIcon::Information};
+    const PublishMessage s2{sent + "\"sky.example\".", MessageIcon::Information};
+    const PublishMessage unrecorded{s2.text + u'\n' + QString::fromLatin1(kNotRecordedText),
+                                    MessageIcon::Information};
+    const PublishMessage failedA{QStringLiteral(
+        "Error publishing A highscores.\nServer reports:\nUnknown game application.")};
+    using enum Missing;
     using enum PromptAnswer;
     struct Case {
         const char* what;
-        Site site;
+        Missing missing;
+        const char* sources;
         QList<PromptAnswer> answers;
-        QList<bool> dialogs; // how each Options dialog ends
-        QString given;       // the address it gives
-        QList<PublishMessage> shown;
-        bool prepared;
-    };
-    const Case cases[] = {
-        {"no: on without an address", Site::Community, {No}, {}, "", {question}, true},
-        {"cancel", Site::Community, {Cancel}, {}, "", {question}, false},
-        {"yes, Options cancelled", Site::Community, {Yes}, {false}, "", {question}, false},
-        {"yes, address given", Site::Community, {Yes}, {true}, "new@x", {question}, true},
-        {"asked again while it stays empty",
-         Site::Community,
-         {Yes, No},
-         {true},
-         "",
-         {question, question},
-         true},
-        {"Options cancelled", Site::Islands, {}, {false}, "", {fill, aborted}, false},
-        {"Options left it empty", Site::Islands, {}, {true}, "", {fill, aborted}, false},
-        {"message dismissed", Site::Islands, {Cancel}, {}, "", {fill}, false},
-        {"no: on without it", Site::Islands, {No}, {}, "", {fill}, true},
-        {"address given", Site::Islands, {}, {true}, "me@x", {fill}, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const bool islands = c.site == Site::Islands;
-        Settings settings = readySettings();
-        (islands ? settings.islands : settings.community).email.clear();
-        PublishRun run(settings, marks);
-        run.addSource(source("A", islands ? Destination::Islands : Destination::Community), {0});
-        ScriptedPrompts prompts;
-        prompts.answers = c.answers;
-        prompts.dialogs = c.dialogs;
-        (islands ? prompts.islandsEmail : prompts.communityEmail) = c.given;
-        ASSERT_EQ(run.prepare(prompts), c.prepared);
-        EXPECT_EQ(prompts.shown, c.shown);
-        EXPECT_EQ(prompts.asked, QList<Site>(c.dialogs.size(), c.site));
-        if (!c.prepared)
-            continue;
-        QStringList emails;
-        run.run({}, noting(emails));
-        EXPECT_EQ(emails, QStringList{c.given}) << "the run's own copy of the settings";
-    }
-}
-
-// Destination 1 first, then 2; a failure ends its pass (naming the failing source) but not
-// the other; sources without data are passed over.
-TEST_F(PublishRunTest, TwoPassesAndTheirMessages) {
-    const PublishMessage nothing{kNothingSelectedText};
-    const PublishMessage failedA{QStringLiteral(
-        "Error publishing A highscores.\nServer reports:\nUnknown game application.")};
-    PublishMessage unrecorded = kSent2;
-    unrecorded.text += u'\n' + QString::fromLatin1(kNotRecordedText);
-    struct Source {
-        const char* name;
-        Destination destination;
-        bool empty = false;
-        bool recorded = true; // the marks of a successful upload were saved
-        QList<quint32> checked = {0};
-    };
-    using enum Destination;
-    struct Case {
-        const char* what;
-        QList<Source> sources;
-        QStringList told;
-        QList<PublishMessage> messages;
+        QStringList dialogs;
+        QStringList log;
+        QList<PublishMessage> shown; // the prompts, then the completion messages
         bool succeeded = true;
     };
     const Case cases[] = {
-        {"nothing checked", {{"A", Community, false, true, {}}}, {}, {nothing}},
-        {"a failure",
-         {{"A", Community}, {"I", Islands}, {"B", Community}},
-         {"A-", "I+"},
-         {failedA, kSent2},
-         false},
-        {"an empty source", {{"E", Community, true}, {"I", Islands}}, {"I+"}, {kSent2}},
-        {"marks not saved",
-         {{"I", Islands, false, false}, {"C", Community}},
-         {"C+", "I+"},
-         {kSent1, unrecorded}},
+        {"nothing checked: no server needed", All, "N", {}, {}, {}, {nothing}},
+        {"islands server not needed", Server2, "C", {}, {}, {"C>c@x", "C+"}, {s1}},
+        {"islands server needed", Server2, "Ci", {}, {}, {}, {noServer}, false},
+        // The community address is asked for with a question.
+        {"no: on without it", Address1, "C", {No}, {}, {"C>", "C+"}, {q, s1}},
+        {"cancel", Address1, "C", {Cancel}, {}, {}, {q}, false},
+        {"yes, Options cancelled", Address1, "C", {Yes}, {"!"}, {"Options 1"}, {q}, false},
+        {"yes, given", Address1, "C", {Yes}, {"n@x"}, {"Options 1", "C>n@x", "C+"}, {q, s1}},
+        {"asked again", Address1, "C", {Yes, No}, {""}, {"Options 1", "C>", "C+"}, {q, q, s1}},
+        // The islands account with a message that opens Options; without it, no islands.
+        {"Options cancelled", Address2, "i", {}, {"!"}, {"Options 2"}, {fill, aborted}, false},
+        {"Options left it empty", Address2, "i", {}, {""}, {"Options 2"}, {fill, aborted}, false},
+        {"message dismissed", Address2, "i", {Cancel}, {}, {}, {fill}, false},
+        {"no: on without it", Address2, "i", {No}, {}, {"i>", "i+"}, {fill, s2}},
+        {"given", Address2, "i", {}, {"m@x"}, {"Options 2", "i>m@x", "i+"}, {fill, s2}},
+        // Destination 1 first, then 2; a failure ends its pass but not the other.
+        {"a failure", None, "AiB", {}, {}, {"A>c@x", "A-", "i>i@x", "i+"}, {failedA, s2}, false},
+        {"an empty source", None, "Ei", {}, {}, {"i>i@x", "i+"}, {s2}},
+        {"marks not saved", None, "mC", {}, {}, {"C>c@x", "C+", "m>i@x", "m+"}, {s1, unrecorded}},
+        // A stop is told once, and nothing is uploaded after it.
+        {"stopped during an upload", None, "Si", {}, {}, {"S>c@x", "S-", "i-"}, {stopped}, false},
+        {"stopped after one", None, "Ti", {}, {}, {"T>c@x", "T+", "i-"}, {s1, stopped}, false},
     };
+    UserProfile profile;
+    IslandMarks marks(profile);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        log.clear();
-        PublishRun run(readySettings(), marks);
-        for (const Source& s : c.sources)
-            run.addSource(source(s.name, s.destination, s.empty, s.recorded), s.checked);
-        run.run({}, [](const DestinationSettings&, const QByteArray& data, std::stop_token) {
-            return data == "A" ? UploadResult::UnknownGame : UploadResult::Ok;
-        });
-        EXPECT_EQ(log, c.told);
-        EXPECT_EQ(run.completionMessages(), c.messages);
-        EXPECT_EQ(run.succeeded(), c.succeeded);
-    }
-}
-
-TEST_F(PublishRunTest, AStopIsToldOnceAndNothingIsUploadedAfterIt) {
-    const PublishMessage stopped{QStringLiteral("Publishing was stopped.")};
-    struct Case {
-        UploadResult community;
-        QList<PublishMessage> messages;
-    };
-    for (const Case& c :
-         {Case{UploadResult::Stopped, {stopped}}, Case{UploadResult::Ok, {kSent1, stopped}}}) {
-        log.clear();
-        PublishRun run(readySettings(), marks);
-        run.addSource(source("A", Destination::Community), {0});
-        run.addSource(source("I", Destination::Islands), {0});
-        std::stop_source stop;
-        int uploads = 0;
-        run.run(stop.get_token(), [&](const DestinationSettings&, const QByteArray&, auto) {
-            ++uploads;
-            stop.request_stop(); // the user stops during the first upload
-            return c.community;
-        });
-        EXPECT_EQ(uploads, 1);
-        EXPECT_EQ(log.last(), "I-") << "a stopped upload failed";
-        EXPECT_EQ(run.completionMessages(), c.messages);
-        EXPECT_FALSE(run.succeeded());
+        QStringList log;
+        PublishRun run(settingsWithout(c.missing), marks);
+        for (const char* name = c.sources; *name; ++name)
+            run.addSource(std::make_shared<TestSource>(QChar(*name), log),
+                          *name == 'N' ? QList<quint32>() : QList<quint32>{0});
+        ScriptedPrompts prompts(c.answers, c.dialogs, log);
+        const bool prepared = run.prepare(prompts);
+        if (prepared) {
+            std::stop_source stop;
+            run.run(stop.get_token(),
+                    [&](const DestinationSettings& to, const QByteArray& data, std::stop_token) {
+                        log << QString::fromLatin1(data) + '>' + to.email;
+                        if (data == "S" || data == "T")
+                            stop.request_stop();
+                        return data == "A"   ? UploadResult::UnknownGame
+                               : data == "S" ? UploadResult::Stopped
+                                             : UploadResult::Ok;
+                    });
+            prompts.shown += run.completionMessages();
+        }
+        EXPECT_EQ(log, c.log);
+        EXPECT_EQ(prompts.shown, c.shown);
+        EXPECT_EQ(prepared && run.succeeded(), c.succeeded);
     }
 }
 

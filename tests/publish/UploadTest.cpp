@@ -32,31 +32,36 @@ UploadOptions shortTimeout() {
     return options;
 }
 
+// The request as sent, byte for byte, but for the lines that Qt adds on its own (the connection
+// and the encodings and languages accepted).
 TEST(Upload, PostsTheEncodedDataToTheScript) {
     TestHttpServer server;
     ASSERT_EQ(postUpload(site(server.hostAndPort() + "/hs/up.php?game=1"), kData),
               UploadResult::Ok);
     ASSERT_EQ(postUpload(site(server.hostAndPort()), kData), UploadResult::Ok);
-    const QList<RecordedRequest> requests = server.requests();
-    ASSERT_EQ(requests.size(), 2);
-    const RecordedRequest& request = requests[0];
-    EXPECT_EQ(request.line, "POST /hs/up.php?game=1");
-    EXPECT_EQ(requests[1].line, "POST /") << "an empty script path asks for the root";
-    EXPECT_EQ(request.body, encodeBody(kData));
-    EXPECT_EQ(request.header("Content-Type"), QList<QByteArray>{"multipart/form-data"});
-    EXPECT_EQ(request.header("Content-Length"), QList{QByteArray::number(request.body.size())});
-    EXPECT_EQ(request.header("User-Agent"), QList<QByteArray>{"Scorvane"});
-    EXPECT_EQ(request.header("Host"), QList{server.hostAndPort().toLatin1()});
-    EXPECT_TRUE(request.header("Cookie").isEmpty() && request.header("Authorization").isEmpty());
+    QByteArrayList sent;
+    for (const RecordedRequest& request : server.requests()) {
+        QByteArray head;
+        for (const QByteArray& line : request.head.split('\n'))
+            if (!line.startsWith("Accept-") && !line.startsWith("Connection:"))
+                head += line + '\n';
+        sent << request.line + "\r\n" + head + request.body;
+    }
+    const QByteArray body = encodeBody(kData);
+    const QByteArray head = "Host: " + server.hostAndPort().toLatin1() +
+                            "\r\nContent-Type: multipart/form-data\r\nUser-Agent: Scorvane\r\n"
+                            "Content-Length: " +
+                            QByteArray::number(body.size()) + "\r\n\n";
+    EXPECT_EQ(sent, (QByteArrayList{"POST /hs/up.php?game=1\r\n" + head + body,
+                                    "POST /\r\n" + head + body}))
+        << "an empty script path asks for the root";
 }
 
 // Run on a thread that Qt did not start, where the transfer timer must work too.
 TEST(Upload, TheReplyLineDecidesWhateverTheStatus) {
     const QByteArray moved = "Location: http://127.0.0.1:1/other.php\r\n";
     const std::tuple<const char*, QByteArray, UploadResult> cases[] = {
-        {"accepted", httpReply(kPrefix + "0\n"), UploadResult::Ok},
         {"a reply number", httpReply(kPrefix + "6"), UploadResult::BadSignature},
-        {"an empty reply", httpReply(""), UploadResult::RequestFailed},
         {"an error status with a reply", httpReply(kPrefix + "2", "400 Bad Request"),
          UploadResult::DatabaseBusy},
         {"an error page", httpReply("<html>Not Found</html>", "404 Not Found"),
@@ -91,8 +96,6 @@ TEST(Upload, UnusableServersAndRefusedConnections) {
         {"bad host", UploadResult::NoConnection},
         {"user:pw@127.0.0.1:" + port, UploadResult::NoConnection},
         {"127.0.0.1:99999", UploadResult::NoConnection},
-        {"127.0.0.1:0", UploadResult::NoConnection},
-        {"127.0.0.1?x", UploadResult::NoConnection},
         {QStringLiteral("127.0.0.1:%1").arg(unusedLocalPort()), UploadResult::RequestFailed},
     };
     for (const auto& [name, expected] : cases) {
@@ -160,24 +163,12 @@ TEST(UploadResults, ReplyNumbersMapAsTheSitesDefineThem) {
                               ServerInternal, IslandCompleted, Unrecognized, Unrecognized}));
 }
 
-// The texts that name the server and path or the title (the others are pinned by the publish
-// run's tests), and the fallback.
-TEST(UploadResults, TextsNameTheServerThePathOrTheTitle) {
-    const DestinationSettings ludora = site(QStringLiteral("ludora.example/hs/up.php"));
-    const QString failed = QStringLiteral("Error publishing Zelk %s highscores.\n");
-    const std::pair<UploadResult, QString> cases[] = {
-        {UploadResult::RequestFailed, failed + "Server reports: Invalid server/script path: "
-                                               "\"ludora.example/hs/up.php\".\nCheck "
-                                               "Tools/Options."},
-        {UploadResult::IslandCompleted,
-         failed + "Please do not use old settings.ino file for your new islands! Your current "
-                  "island have the same ID as one of completed islands, so we can't upload it "
-                  "into Zelk %s."},
-        {UploadResult::NothingToSend,
-         failed + "Server reports: Unexpected error occured.\nPlease try again later."},
-    };
-    for (const auto& [result, text] : cases)
-        EXPECT_EQ(publishResultText(result, "Zelk %s", ludora), text) << int(result);
+// The texts that name the server and path (the others are pinned by the publish run's tests).
+TEST(UploadResults, AFailedRequestNamesTheServerAndPath) {
+    EXPECT_EQ(publishResultText(UploadResult::RequestFailed, "Zelk %s",
+                                site(QStringLiteral("ludora.example/hs/up.php"))),
+              "Error publishing Zelk %s highscores.\nServer reports: Invalid server/script path: "
+              "\"ludora.example/hs/up.php\".\nCheck Tools/Options.");
 }
 
 } // namespace
