@@ -17,9 +17,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QString::fromLatin1(kOrganisationName));
     QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationName));
-#ifdef Q_OS_WIN
-    QSettings().clear(); // there the profile is in the registry (of the tests' own Wine prefix)
-#endif
+    QSettings().clear(); // on Windows the profile is in the registry (of the tests' Wine prefix)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -12,38 +12,20 @@
 
 namespace input {
 
-// A press and a release; a key press that is not the platform's own is offered to the
-// window's shortcuts first, as the platform's would be.
+// A press and a release; text is what the key types (Qt::Key_unknown types any text).
 inline void keyClick(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = {},
                      const QString& text = {}) {
-    QString typed = text;
-    if (typed.isEmpty() && key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde &&
-        !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
-        const QChar c(key);
-        typed = modifiers & Qt::ShiftModifier ? QString(c) : QString(c.toLower());
-    }
-    QKeyEvent press(QEvent::KeyPress, key, modifiers, typed);
+    QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
     QCoreApplication::sendEvent(widget, &press);
-    QKeyEvent release(QEvent::KeyRelease, key, modifiers, typed);
+    QKeyEvent release(QEvent::KeyRelease, key, modifiers, text);
     QCoreApplication::sendEvent(widget, &release);
 }
 
-inline void keyClicks(QWidget* widget, const QString& text) {
-    for (const QChar c : text) {
-        const QChar upper = c.toUpper();
-        const auto key = upper.unicode() >= 0x20 && upper.unicode() <= 0x7e
-                             ? Qt::Key(upper.unicode())
-                             : Qt::Key_unknown;
-        keyClick(widget, key, c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier, QString(c));
-    }
-}
-
-inline void mouseClick(QWidget* widget, Qt::MouseButton button, Qt::KeyboardModifiers modifiers,
-                       QPoint at) {
+inline void mouseClick(QWidget* widget, QPoint at) {
     const QPointF local(at), global(widget->mapToGlobal(at));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, modifiers);
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, {});
     QCoreApplication::sendEvent(widget, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, modifiers);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, {}, {});
     QCoreApplication::sendEvent(widget, &release);
 }
 

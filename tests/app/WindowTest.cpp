@@ -1,39 +1,44 @@
 // The window wired to the workflow: a download that fills the tree, stopping and closing while
-// a job runs, and a publish whose prompt is answered through the message-box seam.
+// it runs, and a publish of the entries checked in the tree, with a prompt answered through the
+// message-box seam.
 #include "AppTestSupport.h"
 #include "HighscoreWriters.h"
 #include "TestHttpServer.h"
 #include "TestImage.h"
 #include "app/HighscoreTree.h"
 #include "app/MainWindow.h"
-#include "app/OptionsDialog.h"
 #include "app/ScoreView.h"
 #include "download/Download.h"
 #include "formats/UploadData.h"
-#include "profile/IslandMarks.h"
+#include "handheld/ImageHandheld.h"
 #include "publish/PublishRun.h"
 
-#include "Input.h"
 #include <QAction>
-#include <QDialogButtonBox>
-#include <QFile>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
+#include <QSemaphore>
 #include <QSettings>
+#include <QTimer>
 
 namespace {
 
-const QString kVondrelFile = QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco");
-
 class WindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { QFile::remove(QSettings().fileName()); }
-    void TearDown() override { m_gate->open(); }
+    // A device image whose connect() waits until the test lets it go on, so that the test can
+    // look at the window while a download runs.
+    struct HeldHandheld final : ImageHandheld {
+        HeldHandheld(const QString& folder, WindowTest* test) : ImageHandheld(folder), test(test) {}
+        bool connect(std::chrono::milliseconds wait, std::stop_token stop) override {
+            test->m_entered.release();
+            test->m_go.tryAcquire(1, 60000);
+            return ImageHandheld::connect(wait, std::move(stop));
+        }
+        WindowTest* test;
+    };
 
+    void SetUp() override { QSettings().clear(); }
     void open() {
         m_window = std::make_unique<MainWindow>(m_image.Root(), [this](const QString& folder) {
-            return std::make_unique<GatedHandheld>(folder, m_gate);
+            return std::make_unique<HeldHandheld>(folder, this);
         });
         m_window->show();
         ASSERT_TRUE(input::waitForWindowActive(m_window.get()));
@@ -46,89 +51,85 @@ protected:
     bool waitIdle() const {
         return input::waitFor([this] { return !workflow()->isBusy(); }, 60000);
     }
-    void download() {
-        workflow()->download();
-        ASSERT_TRUE(waitIdle());
-        m_messages.take();
+    // Lets a download go on from connect(), and waits until it ended.
+    bool goOn() {
+        m_go.release();
+        return waitIdle();
     }
-    void addIslands() {
-        m_image.SetRegistry(QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
-                                           "\"Skyholm\"=\"2,\\\\My Documents\\\\Zelk Skyholm\"\n"));
-        m_image.AddFile(QStringLiteral("\\My Documents\\Zelk Skyholm\\island.1"),
-                        writers::IslandFileBytes("Gull Rock", "gull-0002", "island body"));
+    // The enabled commands, the status text, and whether the busy indicator and cursor show.
+    QString state() const {
+        QStringList state;
+        for (const char* name : {"download", "publish", "stop", "chooseDevice", "useHandheld"})
+            if (action(name)->isEnabled())
+                state.append(QLatin1String(name));
+        state.append(m_window->statusText());
+        if (m_window->findChild<QProgressBar*>()->isVisible())
+            state.append(QStringLiteral("indicator"));
+        if (view()->cursor().shape() == Qt::BusyCursor)
+            state.append(QStringLiteral("busy cursor"));
+        return state.join(u'|');
     }
 
     UserProfile m_profile;
     TestImage m_image;
     MessageLog m_messages;
-    std::shared_ptr<Gate> m_gate = std::make_shared<Gate>();
+    QSemaphore m_entered, m_go;
     std::unique_ptr<MainWindow> m_window;
 };
 
 // The welcome picture's link downloads into the tree, with the window busy meanwhile; Escape
 // and closing the window stop a later download, which keeps the tree.
 TEST_F(WindowTest, TheWelcomeLinkDownloadsAndEscapeOrClosingStopsADownload) {
-    m_image.AddFile(kVondrelFile, writers::LevelTableFile({{QStringLiteral("Ann"), 1200, 7}}));
+    m_image.AddFile(QStringLiteral("\\Storage\\Program Files\\vondrel\\HighScores.sco"),
+                    writers::LevelTableFile({{QStringLiteral("Ann"), 1200, 7}}));
     // The islands game is installed, but none of its islands could be read.
     m_image.AddFile(QStringLiteral("\\Program Files\\Skyholm\\Skyholm.exe"), "MZ");
     m_image.SetRegistry(
         QStringLiteral("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\SkyholmService\\Product]\n"
                        "\"propNameAppPath\"=\"\\\\Program Files\\\\Skyholm\\\\Skyholm.exe\"\n"));
     ASSERT_NO_FATAL_FAILURE(open());
+    EXPECT_EQ(state(), "download|chooseDevice|useHandheld|Ready");
     bool treeWhenShown = false;
-    m_messages.onShown = [&](const MessageBox::Message&) { treeWhenShown = view()->tree(); };
-    // Tab reaches the link.
+    m_messages.onShown = [&] { treeWhenShown = view()->tree(); };
     input::keyClick(m_window.get(), Qt::Key_Tab);
     EXPECT_TRUE(m_window->findChild<QWidget*>(QStringLiteral("hotSpotLink"))->hasFocus());
 
-    m_gate->close();
-    input::mouseClick(view(), Qt::LeftButton, {}, view()->hotSpotRect().center());
-    m_gate->waitUntilEntered();
-    ASSERT_TRUE(workflow()->isBusy());
-    for (const char* name : {"download", "publish", "chooseDevice"})
-        EXPECT_FALSE(action(name)->isEnabled()) << name;
-    EXPECT_TRUE(action("stop")->isEnabled());
-    EXPECT_TRUE(m_window->findChild<QProgressBar*>()->isVisible());
-    EXPECT_EQ(view()->cursor().shape(), Qt::BusyCursor);
-    m_gate->open();
-    ASSERT_TRUE(waitIdle());
+    input::mouseClick(view(), view()->hotSpotRect().center());
+    ASSERT_TRUE(m_entered.tryAcquire(1, 60000));
+    EXPECT_EQ(state(), "stop|Connecting to the mobile device...|indicator|busy cursor");
+    ASSERT_TRUE(goOn());
     const QStringList messages = m_messages.takeTexts();
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("Unable to download Zelk Skyholm")));
+    EXPECT_TRUE(messages.size() == 1 && messages[0].startsWith("Unable to download Zelk Skyholm"))
+        << messages.join(u'\n').toStdString();
     EXPECT_TRUE(treeWhenShown) << "the message follows the new tree";
-    HighscoreTree* before = view()->tree();
-    ASSERT_TRUE(before && before->topLevelItem(0)->childCount() == 1);
-    EXPECT_EQ(before->topLevelItem(0)->child(0)->child(0)->text(0),
-              QStringLiteral("Ann, 1200 points, Level: 7"));
-    EXPECT_EQ(m_window->statusText(), QStringLiteral("Ready"));
-    EXPECT_TRUE(action("publish")->isEnabled());
-    EXPECT_FALSE(action("stop")->isEnabled());
+    HighscoreTree* tree = view()->tree();
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->topLevelItem(0)->child(0)->child(0)->text(0), "Ann, 1200 points, Level: 7");
+    EXPECT_EQ(QApplication::focusWidget(), tree);
+    EXPECT_EQ(state(), "download|publish|chooseDevice|useHandheld|Ready");
 
-    m_gate->close();
     input::keyClick(m_window.get(), Qt::Key_F5);
-    m_gate->waitUntilEntered();
+    ASSERT_TRUE(m_entered.tryAcquire(1, 60000));
     input::keyClick(m_window.get(), Qt::Key_Escape);
-    EXPECT_FALSE(action("stop")->isEnabled()) << "asked once";
-    EXPECT_EQ(m_window->statusText(), QStringLiteral("Stopping..."));
-    m_gate->open();
-    ASSERT_TRUE(waitIdle());
+    EXPECT_EQ(state(), "Stopping...|indicator|busy cursor") << "asked once";
+    ASSERT_TRUE(goOn());
     EXPECT_EQ(m_messages.takeTexts(),
               downloadMessages(DownloadOutcome{DownloadResult::Stopped, {}, false}, true));
-    EXPECT_EQ(view()->tree(), before);
+    EXPECT_EQ(view()->tree(), tree);
 
     // The window goes at once, while the handheld has not answered yet.
-    m_gate->close();
     workflow()->download();
-    m_gate->waitUntilEntered();
+    ASSERT_TRUE(m_entered.tryAcquire(1, 60000));
     m_window->close();
     EXPECT_FALSE(m_window->isVisible());
-    m_gate->open();
-    ASSERT_TRUE(waitIdle());
+    ASSERT_TRUE(goOn());
     EXPECT_TRUE(m_messages.take().isEmpty());
-    EXPECT_EQ(view()->tree(), before);
+    EXPECT_EQ(view()->tree(), tree);
 }
 
-TEST_F(WindowTest, PublishAsksForTheMissingAddressAndOpensOptionsOnIt) {
+// The entries checked with Space and clicks are published. The missing address is asked for,
+// and Yes opens the Options dialog on it; the window keeps what the dialog saved.
+TEST_F(WindowTest, PublishesTheCheckedEntriesAndAsksForTheMissingAddress) {
     TestHttpServer server;
     const QString url = QStringLiteral("http://%1/hs/upload.php").arg(server.hostAndPort());
     ASSERT_TRUE(saveScriptUrl(m_profile, Site::Community, url));
@@ -136,65 +137,45 @@ TEST_F(WindowTest, PublishAsksForTheMissingAddressAndOpensOptionsOnIt) {
         9, 1, "Trivia Blitz", {{"Tobias", 1020, "Round: 11"}, {"Mira", 870, "Round: 9"}});
     m_image.AddFile(QStringLiteral("\\Storage\\Program Files\\Trivia\\HighScores.sco"), trivia);
     ASSERT_NO_FATAL_FAILURE(open());
-    ASSERT_NO_FATAL_FAILURE(download());
-    view()->tree()->topLevelItem(0)->child(0)->child(1)->setCheckState(0, Qt::Unchecked);
+    workflow()->download();
+    ASSERT_TRUE(goOn());
+    HighscoreTree* tree = view()->tree();
+    QTreeWidgetItem* table = tree->topLevelItem(0)->child(0);
+    EXPECT_FALSE(table->flags() & Qt::ItemIsUserCheckable) << "a table has no box";
+    // Space unchecks Tobias; a click on Mira's label unchecks her, and Space checks her again.
+    tree->setCurrentItem(table->child(0));
+    input::keyClick(tree, Qt::Key_Space);
+    input::mouseClick(tree->viewport(), tree->labelRect(table->child(1)).center());
+    input::keyClick(tree, Qt::Key_Space);
 
     m_messages.answerNext(MessageBox::Answer::Yes);
-    whenShown<OptionsDialog>([](OptionsDialog* dialog) {
-        auto* email = dialog->findChild<QLineEdit*>(QStringLiteral("email"));
-        EXPECT_EQ(dialog->focusWidget(), email);
-        email->setText(QStringLiteral(" me@ludora.example "));
-        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    QTimer::singleShot(0, [] { // in the Options dialog that Yes opens
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_TRUE(dialog);
+        QWidget* email = dialog->focusWidget();
+        EXPECT_EQ(email->objectName(), QStringLiteral("email"));
+        input::keyClick(email, Qt::Key_unknown, {}, QStringLiteral(" me@ludora.example "));
+        input::keyClick(email, Qt::Key_Return);
+        EXPECT_FALSE(dialog->isVisible()) << "Return saves";
+        dialog->close();
     });
     action("toolbarPublish")->trigger();
+    ASSERT_TRUE(waitIdle());
+    action("publish")->trigger();
     ASSERT_TRUE(waitIdle());
 
     DestinationSettings community;
     community.setScriptUrl(url);
+    const MessageBox::Message sent{publishResultText(UploadResult::Ok, {}, community),
+                                   MessageBox::Buttons::Ok, MessageBox::Icon::Information};
     EXPECT_EQ(m_messages.take(),
               (QList<MessageBox::Message>{
-                  {emailPromptText(), MessageBox::Buttons::YesNoCancel, MessageBox::Icon::None},
-                  {publishResultText(UploadResult::Ok, {}, community), MessageBox::Buttons::Ok,
-                   MessageBox::Icon::Information}}));
-    const QList<RecordedRequest> requests = server.requests();
-    ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests[0].body, encodeBody(tableUploadData(trivia, {0}, "me@ludora.example")));
-    Settings stored;
-    stored.load(m_profile);
-    EXPECT_EQ(stored.community.email, QStringLiteral("me@ludora.example"));
-}
-
-TEST_F(WindowTest, StopAndClosingDropAnUploadTheServerNeverAnswers) {
-    TestHttpServer server;
-    server.setReply({});
-    Settings settings;
-    settings.islands.email = QStringLiteral("me@sky.example");
-    ASSERT_TRUE(settings.saveAccount(m_profile));
-    ASSERT_TRUE(saveScriptUrl(m_profile, Site::Islands,
-                              server.hostAndPort() + QStringLiteral("/sky/up.php")));
-    addIslands();
-    ASSERT_NO_FATAL_FAILURE(open());
-    ASSERT_NO_FATAL_FAILURE(download());
-    const IslandMarks marks(m_profile);
-    const auto uploading = [&](int requests) {
-        return input::waitFor([&] { return server.requests().size() == requests; }, 60000);
-    };
-
-    action("publish")->trigger();
-    ASSERT_TRUE(uploading(1));
-    action("stop")->trigger();
-    ASSERT_TRUE(waitIdle());
-    EXPECT_EQ(m_messages.takeTexts(),
-              QStringList{publishResultText(UploadResult::Stopped, {}, {})});
-    EXPECT_FALSE(marks.isMarked("gull-0002")) << "a stopped upload counts as failed";
-
-    action("publish")->trigger();
-    ASSERT_TRUE(uploading(2));
-    m_window->close();
-    EXPECT_FALSE(m_window->isVisible());
-    ASSERT_TRUE(waitIdle());
-    EXPECT_TRUE(m_messages.take().isEmpty());
-    EXPECT_FALSE(marks.isMarked("gull-0002"));
+                  {emailPromptText(), MessageBox::Buttons::YesNoCancel}, sent, sent}));
+    QByteArrayList bodies;
+    for (const RecordedRequest& request : server.requests())
+        bodies.append(request.body);
+    EXPECT_EQ(bodies,
+              QByteArrayList(2, encodeBody(tableUploadData(trivia, {1}, "me@ludora.example"))));
 }
 
 } // namespace

@@ -24,12 +24,9 @@ RunCli(const QStringList& args,
     process.start(QStringLiteral(SCORVANE_CLI_PATH), args);
     process.write(input);
     process.closeWriteChannel();
-    CliRun run;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
+        return {};
     // Windows programs end their lines with CR LF.
-    run.out = process.readAllStandardOutput().replace("\r\n", "\n");
-    run.err = process.readAllStandardError().replace("\r\n", "\n");
-    return run;
+    return {process.exitCode(), process.readAllStandardOutput().replace("\r\n", "\n"),
+            process.readAllStandardError().replace("\r\n", "\n")};
 }

@@ -15,17 +15,9 @@ public:
         return m_values.value(key, fallback);
     }
     bool setValue(const QString& key, const QVariant& value) override {
-        if (!takeWrite())
-            return false;
-        m_values.insert(key, value);
-        return true;
+        return takeWrite() && (m_values.insert(key, value), true);
     }
-    bool remove(const QString& key) override {
-        if (!takeWrite())
-            return false;
-        m_values.remove(key);
-        return true;
-    }
+    bool remove(const QString& key) override { return takeWrite() && (m_values.remove(key), true); }
 
     struct Stopped {};
     // Takes writes more, then refuses every write (or throws); a negative number takes all.
@@ -42,8 +34,7 @@ private:
             throw Stopped();
         if (m_left == 0)
             return false;
-        if (m_left > 0)
-            --m_left;
+        m_left -= m_left > 0;
         ++m_writes;
         return true;
     }

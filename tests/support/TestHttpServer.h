@@ -4,16 +4,10 @@
 // upload. It records every request and answers each with the reply set last (at first, the
 // accepted reply line). With a TLS configuration it speaks HTTPS.
 
-#include <QByteArray>
-#include <QList>
 #include <QMutex>
 #include <QSslCertificate>
 #include <QSslConfiguration>
-#include <QString>
-#include <memory>
-
-class QThread;
-class QTcpServer;
+#include <QThread>
 
 struct RecordedRequest {
     QByteArray line; // method and target, as on the request line
@@ -37,21 +31,28 @@ QSslConfiguration testServerTls();
 class TestHttpServer {
 public:
     explicit TestHttpServer(const QSslConfiguration* tls = nullptr);
-    ~TestHttpServer();
-    TestHttpServer(const TestHttpServer&) = delete;
-    TestHttpServer& operator=(const TestHttpServer&) = delete;
+    ~TestHttpServer() {
+        m_thread.quit();
+        m_thread.wait();
+    }
 
     // "127.0.0.1:<port>", as a server setting.
-    QString hostAndPort() const;
-    void setReply(const QByteArray& reply);
-    QList<RecordedRequest> requests() const;
+    QString hostAndPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    void setReply(const QByteArray& reply) {
+        QMutexLocker lock(&m_mutex);
+        m_reply = reply;
+    }
+    QList<RecordedRequest> requests() const {
+        QMutexLocker lock(&m_mutex);
+        return m_requests;
+    }
 
 private:
     mutable QMutex m_mutex;
     QByteArray m_reply;
     QList<RecordedRequest> m_requests;
     quint16 m_port = 0;
-    std::unique_ptr<QThread> m_thread;
+    QThread m_thread;
 };
 
 // A port on 127.0.0.1 that nothing listens on (it was free a moment ago).

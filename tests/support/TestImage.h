@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -8,18 +11,38 @@
 // Pacing is off unless a test writes its own device.ini.
 class TestImage {
 public:
-    TestImage();
+    TestImage() {
+        AddFolder(QString());
+        SetDeviceIni(QStringLiteral("[Link]\nPacing=0\n"));
+    }
 
-    QString Root() const { return dir.path(); }
+    QString Root() const { return m_dir.path(); }
     // Host path of a handheld path inside files/.
-    QString HostPath(const QString& devicePath) const;
+    QString HostPath(const QString& devicePath) const {
+        return Root() + QStringLiteral("/files/") +
+               devicePath.split(u'\\', Qt::SkipEmptyParts).join(u'/');
+    }
 
-    void AddFile(const QString& devicePath, const QByteArray& bytes);
-    void AddFolder(const QString& devicePath);
-    // Writes registry.reg: the header line is added; utf16 writes UTF-16LE with a BOM.
-    void SetRegistry(const QString& body, bool utf16 = false);
-    void SetDeviceIni(const QString& text);
+    void AddFolder(const QString& devicePath) { QDir().mkpath(HostPath(devicePath)); }
+    void AddFile(const QString& devicePath, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(HostPath(devicePath)).path());
+        Write(HostPath(devicePath), bytes);
+    }
+    // Writes registry.reg (UTF-8); the header line is added.
+    void SetRegistry(const QString& body) {
+        Write(Root() + QStringLiteral("/registry.reg"),
+              "Windows Registry Editor Version 5.00\r\n\r\n" + body.toUtf8());
+    }
+    void SetDeviceIni(const QString& text) {
+        Write(Root() + QStringLiteral("/device.ini"), text.toUtf8());
+    }
 
 private:
-    QTemporaryDir dir;
+    static void Write(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
 };

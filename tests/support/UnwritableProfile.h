@@ -18,25 +18,21 @@ public:
 #else
     static constexpr bool kPossible = true;
 #endif
-    UnwritableProfile()
-        : folder(QFileInfo(QSettings(QString::fromLatin1(kOrganisationName),
-                                     QString::fromLatin1(kApplicationName))
-                               .fileName())
-                     .absolutePath()),
-          aside(folder + QStringLiteral(".aside")) {
-        QDir().mkpath(folder);
-        QDir().rename(folder, aside);
-        QFile blocker(folder);
-        blocker.open(QIODevice::WriteOnly);
+    UnwritableProfile() {
+        QDir().mkpath(m_folder);
+        QDir().rename(m_folder, m_folder + QStringLiteral(".aside"));
+        QFile(m_folder).open(QIODevice::WriteOnly);
     }
     ~UnwritableProfile() {
-        QFile::remove(folder);
-        QDir().rename(aside, folder);
+        QFile::remove(m_folder);
+        QDir().rename(m_folder + QStringLiteral(".aside"), m_folder);
     }
     UnwritableProfile(const UnwritableProfile&) = delete;
     UnwritableProfile& operator=(const UnwritableProfile&) = delete;
 
 private:
-    QString folder;
-    QString aside;
+    const QString m_folder = QFileInfo(QSettings(QString::fromLatin1(kOrganisationName),
+                                                 QString::fromLatin1(kApplicationName))
+                                           .fileName())
+                                 .absolutePath();
 };
