@@ -5,7 +5,7 @@
 // control functions below, which a test resolves by name from the file it hands the program.
 //
 // It serves the device image folder given to RapiStub_Reset, else the one named by the
-// environment variable SCORVANE_RAPISTUB_IMAGE, without pauses.
+// environment variable SCORVANE_RAPISTUB_IMAGE, with the pacing its device.ini sets.
 
 #include <cstdint>
 
