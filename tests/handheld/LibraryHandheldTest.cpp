@@ -1,14 +1,13 @@
 // The backend that loads the remote API library at run time, against the stand-in library:
 // loading, sessions that answer late or never, stops, the session's thread, and answers of a
 // library or handheld that must not be believed.
+#include "StoppingProfile.h"
 #include "StubLibrary.h"
 #include "TestImage.h"
 
 #include "handheld/ImageHandheld.h"
 #include "handheld/LibraryHandheld.h"
-#include "profile/Profile.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -118,62 +117,55 @@ TEST_F(LibraryHandheldTest, EveryCallRunsOnTheThreadThatOpenedTheSession) {
 }
 
 // Sizes and counts the handheld reports are capped before anything is allocated from them.
+// The answers: the long value name, a text value, two listings, a file.
 TEST_F(LibraryHandheldTest, AnswersThatCannotBeBelievedAreRefused) {
     const struct {
         RapiStubSetting setting;
         std::uint32_t value;
-        bool answered;
+        const char* answers;
     } cases[] = {
-        {RAPISTUB_LONGEST_NAME, 1, true},           // asked again with more room
-        {RAPISTUB_LONGEST_NAME, 0xFFFFFFF0u, true}, // capped to the longest name there can be
-        {RAPISTUB_MORE_DATA, 2, false},             // asks for no more room than it has
-        {RAPISTUB_MORE_DATA, 0x7FFFFFFF, false},    // asks for more than any name needs
-        {RAPISTUB_VALUE_SIZE, 0xFFFFFFF0u, false},  // twice the size would wrap
-        {RAPISTUB_SEARCH_COUNT, (1u << 20) + 1, false},
-        {RAPISTUB_SEARCH_COUNT, 0xFFFFFFF0u, false}, // more records than memory holds
-        {RAPISTUB_EMPTY_SEARCH, 1, false},           // no record array at all
-        {RAPISTUB_FILE_SIZE, std::uint32_t(Handheld::kMaxFileBytes) + 1, false},
-        {RAPISTUB_FILE_SIZE, 7, false}, // reads fewer bytes than the size
+        {RAPISTUB_LONGEST_NAME, 1, "11111"},           // asked again with more room
+        {RAPISTUB_LONGEST_NAME, 0xFFFFFFF0u, "11111"}, // capped to the longest name there can be
+        {RAPISTUB_MORE_DATA, 2, "01111"},              // asks for no more room than it has
+        {RAPISTUB_MORE_DATA, 0x7FFFFFFF, "01111"},     // asks for more than any name needs
+        {RAPISTUB_VALUE_SIZE, 0xFFFFFFF0u, "10111"},   // twice the size would wrap
+        {RAPISTUB_SEARCH_COUNT, (1u << 20) + 1, "11101"},
+        {RAPISTUB_SEARCH_COUNT, 0xFFFFFFF0u, "11101"}, // more records than memory holds
+        {RAPISTUB_EMPTY_SEARCH, 1, "11011"},           // no record array at all
+        {RAPISTUB_FILE_SIZE, std::uint32_t(Handheld::kMaxFileBytes) + 1, "11110"},
+        {RAPISTUB_FILE_SIZE, 7, "11110"}, // reads fewer bytes than the size
     };
     ASSERT_TRUE(handheld.connect(milliseconds(kGenerousMs)));
     const auto key = handheld.openKey(RegistryRoot::LocalMachine, u"K"_qs);
-    const auto answered = [&](RapiStubSetting setting) {
-        switch (setting) {
-        case RAPISTUB_VALUE_SIZE:
-            return key->text(u"short"_qs).has_value();
-        case RAPISTUB_SEARCH_COUNT:
-        case RAPISTUB_EMPTY_SEARCH:
-            return handheld.list(u"\\Empty\\*.*"_qs, Listing::Files).has_value() &&
-                   handheld.list(u"\\Storage\\*.*"_qs, Listing::Files).has_value();
-        case RAPISTUB_FILE_SIZE:
-            return handheld.readFile(kScores).has_value();
-        default:
-            return key->valueName(1) == QString(300, u'n');
-        }
+    const auto answers = [&] {
+        std::string shown;
+        for (const bool answered :
+             {key->valueName(1) == QString(300, u'n'), key->text(u"short"_qs).has_value(),
+              handheld.list(u"\\Empty\\*.*"_qs, Listing::Files).has_value(),
+              handheld.list(u"\\Storage\\*.*"_qs, Listing::Files).has_value(),
+              handheld.readFile(kScores).has_value()})
+            shown += answered ? '1' : '0';
+        return shown;
     };
     for (const auto& c : cases) {
         stub.set(c.setting, c.value);
-        EXPECT_EQ(answered(c.setting), c.answered) << c.setting << " " << c.value;
+        EXPECT_EQ(answers(), c.answers) << c.setting << " " << c.value;
         stub.set(c.setting, 0);
-        EXPECT_TRUE(answered(c.setting)) << "the next answer is believed again";
+        EXPECT_EQ(answers(), "11111") << "the next answer is believed again";
     }
     stub.set(RAPISTUB_FILE_SIZE, 7);
     EXPECT_EQ(handheld.readFileStart(kScores, 7), QByteArray("scores\0", 7));
 }
 
-TEST_F(LibraryHandheldTest, TheBackendFollowsTheProfileAndTheEnvironment) {
-    UserProfile profile;
+// The library and the wait the profile names are used.
+TEST_F(LibraryHandheldTest, TheBackendFollowsTheProfile) {
+    StoppingProfile profile;
     EXPECT_TRUE(dynamic_cast<ImageHandheld*>(createHandheld(image.Root(), profile).get()));
-    qputenv("SCORVANE_RAPI_LIBRARY", kStubPath.toLocal8Bit());
-    qputenv("SCORVANE_SESSION_WAIT_MS", "0");
+    profile.setValue(u"Device/RapiLibrary"_qs, kStubPath);
+    profile.setValue(u"Device/SessionWaitMs"_qs, u"0"_qs);
     stub.set(RAPISTUB_SESSION, RAPISTUB_HOLD);
-    const auto started = std::chrono::steady_clock::now();
-    EXPECT_FALSE(createHandheld(QString(), profile)->connect(milliseconds(kGenerousMs)));
-    EXPECT_LT(std::chrono::steady_clock::now() - started, milliseconds(kGenerousMs / 2))
-        << "the wait set in the environment is used";
-    EXPECT_TRUE(stub.wait(1)) << "the library named in the environment is used";
-    qunsetenv("SCORVANE_SESSION_WAIT_MS");
-    qunsetenv("SCORVANE_RAPI_LIBRARY");
+    EXPECT_FALSE(createHandheld(QString(), profile)->connect(std::chrono::minutes(10)));
+    EXPECT_TRUE(stub.wait(1));
 }
 
 } // namespace
