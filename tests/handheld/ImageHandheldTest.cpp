@@ -27,10 +27,9 @@ TEST(ImageHandheld, ConnectsOnlyToAnImageFolder) {
     TestImage image, registryOnly;
     QDir(registryOnly.Root()).rmdir(QStringLiteral("files"));
     registryOnly.SetRegistry(QString());
-    QTemporaryDir empty;
     QString connects;
-    for (const QString& folder : {image.Root(), registryOnly.Root(), empty.path(),
-                                  empty.path() + QStringLiteral("/not-there"), QString()}) {
+    for (const QString& folder : {image.Root(), registryOnly.Root(), image.HostPath(u"\\x"_qs),
+                                  image.Root() + QStringLiteral("/files"), QString()}) {
         ImageHandheld handheld(folder);
         connects += handheld.connect(std::chrono::milliseconds(0)) ? u'1' : u'0';
         EXPECT_FALSE(handheld.exists(QStringLiteral("\\x")));
@@ -39,29 +38,24 @@ TEST(ImageHandheld, ConnectsOnlyToAnImageFolder) {
 }
 
 TEST(ImageHandheld, DeviceIniNamesStorageCardsAndTurnsPacingOff) {
-    const struct {
-        const char* ini;
-        bool pacing;
-        const char* cards;
-    } cases[] = {
-        {"", true, "Nothing SD Storage Card "},
-        {"[Device]\nStorageCards=Storage Card, SD ,\n[Link]\nPacing=0\n", false,
-         "Nothing SD* Storage Card* "},
-        {"; comment\n[device]\nstoragecards = sd\n[LINK]\npacing = Off\n", false,
-         "Nothing SD* Storage Card "},
-        {"[Link]\nPacing=1\n[Other]\nStorageCards=SD\n", true, "Nothing SD Storage Card "},
-    };
-    for (const auto& c : cases) {
+    // The pacing, then the top folders, "*" for a storage card.
+    for (const auto& [ini, shown] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"", "1 Nothing SD Storage Card "},
+             {"[Device]\nStorageCards=Storage Card, SD ,\n[Link]\nPacing=0\n",
+              "0 Nothing SD* Storage Card* "},
+             {"; comment\n[device]\nstoragecards = sd\n[LINK]\npacing = Off\n",
+              "0 Nothing SD* Storage Card "},
+             {"[Link]\nPacing=1\n[Other]\nStorageCards=SD\n", "1 Nothing SD Storage Card "}}) {
         TestImage image;
         for (const char* folder : {"\\Storage Card\\Program Files", "\\SD", "\\Nothing"})
             image.AddFolder(QString::fromLatin1(folder));
-        image.SetDeviceIni(QString::fromLatin1(c.ini));
+        image.SetDeviceIni(QString::fromLatin1(ini));
         ImageHandheld handheld(image.Root());
         ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
-        EXPECT_EQ(handheld.pacing(), c.pacing) << c.ini;
-        EXPECT_EQ(names(handheld.list(QStringLiteral("\\*.*"), Listing::Cards)),
-                  QString::fromLatin1(c.cards))
-            << c.ini;
+        EXPECT_EQ(QString::number(handheld.pacing()) + u' ' +
+                      names(handheld.list(QStringLiteral("\\*.*"), Listing::Cards)),
+                  QString::fromLatin1(shown))
+            << ini;
         EXPECT_TRUE(handheld.notice().isEmpty());
     }
 }
@@ -106,38 +100,37 @@ TEST(ImageHandheld, PathsNeverLeaveTheFilesFolder) {
 // notice.
 TEST(ImageHandheld, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
     const QString tooDeep = u"[HKEY_LOCAL_MACHINE"_qs + u"\\a"_qs.repeated(33) + u']';
-    enum Kind { Fifo, Huge, Text };
+    constexpr qint64 kFifo = -1, kHuge = 33 << 20;
     const struct {
         const char* file; // in the image folder
-        Kind kind;
+        qint64 size;      // a FIFO, or a file of at least the text's size
         QString text;
         const char* notice;
     } cases[] = {
-        {"registry.reg", Fifo, {}, "registry.reg is not a regular file; the handheld's registry"},
-        {"device.ini", Fifo, {}, "device.ini is not a regular file; its settings were not used"},
-        {"files/Storage/fifo.dat", Fifo, {}, ""},
-        {"files/big.dat", Huge, {}, ""},
-        {"registry.reg", Huge, {}, "registry.reg is larger than 32 MB"},
-        {"device.ini", Huge, {}, "device.ini is larger than 1 MB"},
-        {"registry.reg", Text, u"[HKLM\\K]\n"_qs, "is not a registry editor export"},
-        {"registry.reg", Text, u"REGEDIT4\n"_qs + tooDeep, "1 key(s) more than 32"},
+        {"registry.reg", kFifo, {}, "registry.reg is not a regular file; the handheld's registry"},
+        {"device.ini", kFifo, {}, "device.ini is not a regular file; its settings were not used"},
+        {"files/Storage/fifo.dat", kFifo, {}, ""},
+        {"files/big.dat", kHuge, {}, ""},
+        {"registry.reg", kHuge, {}, "registry.reg is larger than 32 MB"},
+        {"device.ini", kHuge, {}, "device.ini is larger than 1 MB"},
+        {"registry.reg", 0, u"[HKLM\\K]\n"_qs, "is not a registry editor export"},
+        {"registry.reg", 0, u"REGEDIT4\n"_qs + tooDeep, "1 key(s) more than 32"},
     };
     for (const auto& c : cases) {
         TestImage image;
         image.AddFile(QStringLiteral("\\Storage\\game.dat"), "x");
         const QString path = image.Root() + u'/' + QLatin1String(c.file);
         QFile file(path);
-        if (c.kind == Fifo) {
+        if (c.size == kFifo) {
 #ifdef Q_OS_UNIX
             QFile::remove(path);
             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
 #else
             continue; // Windows has no FIFOs
 #endif
-        } else {
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(c.text.toUtf8());
-            ASSERT_TRUE(c.kind != Huge || file.resize(33 << 20)); // sparse: costs no disk
+        } else { // a huge file is sparse: it costs no disk
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(c.text.toUtf8()) >= 0 &&
+                        file.resize(std::max(c.size, file.size())));
             file.close();
         }
         ImageHandheld handheld(image.Root());
