@@ -14,7 +14,6 @@ inline constexpr int kGenerousMs = 20000; // only ever reached when something is
 
 struct StubLibrary {
     explicit StubLibrary(const QString& path = kStubPath) : file(path) {}
-    bool ok() const { return reset && set && waitFor; }
     // Whether initCalls CeRapiInit calls began (-1: none runs and no session is open).
     bool wait(int initCalls) const { return waitFor(initCalls, kGenerousMs, &last); }
     RapiStubCounters counters() const { return waitFor(0, 0, &last), last; }
