@@ -2,7 +2,6 @@
 // decodeGameData picks a decoder and normalises its table. Cuts at every byte and random
 // bytes are the fuzz targets' job; here are the lengths a reader must refuse exactly.
 #include "HighscoreWriters.h"
-#include "Printers.h"
 
 #include "formats/GameFiles.h"
 #include "formats/SignedTable.h"
@@ -57,9 +56,8 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
         const QByteArray file = MaskedArchive(
             kQuilbitKey, u"Header text"_s,
             tenEntries({{u"Ann"_s, 3120}, {u"J\u00f6rg \u0141"_s, 2480}, {u"A|B"_s, 5}}), form);
-        QList<HighscoreRecord> expected(9, {"Anonymous", 100, ""}); // the name with a bar goes
-        expected.replace(0, {"Ann", 3120, ""});
-        expected.replace(1, {"J\xc3\xb6rg \xc5\x81", 2480, ""});
+        QList<HighscoreRecord> expected = {{"Ann", 3120, ""}, {"J\xc3\xb6rg \xc5\x81", 2480, ""}};
+        expected.resize(9, {"Anonymous", 100, ""}); // the name with a bar goes
         EXPECT_EQ(decodeMaskedArchive(file, ArchiveKey::Quilbit).value().records, expected);
         EXPECT_FALSE(decodeMaskedArchive(file.chopped(1), ArchiveKey::Quilbit));
     }
@@ -92,21 +90,16 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
 
 TEST(TimedArchive, OnlyTheThirdEntryCountsWithScore999MinusTime) {
     constexpr qint32 kMin = std::numeric_limits<qint32>::min();
-    constexpr qint32 kMax = std::numeric_limits<qint32>::max();
     for (const auto& [time, score] : std::initializer_list<std::pair<qint32, qint32>>{
-             {250, 749}, {1200, 0}, {999, 0}, {0, 999}, {-1, 1000}, {kMin, kMax}}) {
+             {250, 749}, {1200, 0}, {999, 0}, {0, 999}, {-1, 1000}, {kMin, -(kMin + 1)}}) {
         const QByteArray file = MaskedArchive(
             kDeminarKey, u"Times"_s, {{u"First"_s, 10}, {u"Second"_s, 20}, {u"Ann"_s, time}});
         EXPECT_EQ(decodeTimedArchive(file, ArchiveKey::Deminar).value().records,
                   (QList<HighscoreRecord>{{"Ann", score, "Time: " + QByteArray::number(time)}}));
-        EXPECT_FALSE(decodeTimedArchive(file.chopped(1), ArchiveKey::Deminar));
     }
 }
 
 TEST(Statistics, TheOwnerIsAskedOnlyWhenThereIsSomething) {
-    EXPECT_EQ(decodeSolitaireStatistics(0, 3, kAnn).value().records,
-              (QList<HighscoreRecord>{{"Ann", 3, "Games: 0, won: 3"}}));
-    EXPECT_EQ(decodeModeStatistics(0, 5, kAnn).value().records.size(), 1);
     // Games won beyond the signed range is no score: no record, but a table.
     EXPECT_EQ(decodeSolitaireStatistics(1, 0x80000000u, kAnn).value().records.size(), 0);
     EXPECT_FALSE(decodeSolitaireStatistics(0, 0, kNoOwner) || decodeModeStatistics(0, 0, kNoOwner));
@@ -118,11 +111,6 @@ std::string firstRows(const std::optional<DecodedTable>& decoded) {
 }
 
 TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
-    const auto vondrel = decodeGameData(
-        u"Zelk Vondrel", LevelTableFile({{u"Bob"_s, 900, 4}, {u"Ann"_s, 1200, 7}}), kNoOwner);
-    const QByteArray text = "1|1|Zelk Vondrel\nAnn|1200|Level: 7\nBob|900|Level: 4\n";
-    EXPECT_EQ(vondrel.value().text, text + tableDigest(text));
-
     const QByteArray archive = MaskedArchive(kQuilbitKey, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
     const QByteArray marbelo = MaskedArchive(kMarbeloKey, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
     const QByteArray times =
@@ -133,6 +121,8 @@ TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
         QByteArray data;
         QByteArray rows;
     } cases[] = {
+        {u"Zelk Vondrel", LevelTableFile({{u"Bob"_s, 900, 4}, {u"Ann"_s, 1200, 7}}),
+         "1|1|Zelk Vondrel\nAnn|1200|Level: 7"}, // sorted
         {u"QUILBIT", archive, "2|1|Zelk Quilbit\nAnn|300|"},
         {u"marbelo", marbelo, "3|1|Zelk Marbelo\nAnn|300|"},
         {u"paddlet", marbelo, "6|1|Zelk Paddlet\nAnn|300|"},
@@ -161,11 +151,7 @@ TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
 
 TEST(DecodeGameData, AnUnknownGameKeepsItsOwnTableText) {
     const QByteArray text = SignedTableText(12, 2, "Trivia", {{"Bob", 10, ""}, {"Ann", 20, "x"}});
-    const auto trivia = decodeGameData(u"Trivia Blitz", text, kNoOwner);
-    ASSERT_TRUE(trivia);
-    EXPECT_EQ(trivia->table,
-              (HighscoreTable{12, 2, "Trivia", {{"Ann", 20, "x"}, {"Bob", 10, ""}}}));
-    EXPECT_EQ(trivia->text, text);
+    EXPECT_EQ(decodeGameData(u"Trivia Blitz", text, kNoOwner).value().text, text);
     const QByteArray unsignedText = SignedTableText(12, 2, "T", {}, false) + QByteArray("\0x", 2);
     EXPECT_EQ(decodeGameData(u"other", unsignedText, kNoOwner).value().text, unsignedText);
 }
