@@ -2,12 +2,10 @@
 // decodeGameData picks a decoder and normalises its table. Cuts at every byte and random
 // bytes are the fuzz targets' job; here are the lengths a reader must refuse exactly.
 #include "HighscoreWriters.h"
-#include "Printers.h"
 
 #include "formats/GameFiles.h"
 #include "formats/SignedTable.h"
 
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace writers;
@@ -58,32 +56,28 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
         const QByteArray file = MaskedArchive(
             kQuilbitKey, u"Header text"_s,
             tenEntries({{u"Ann"_s, 3120}, {u"J\u00f6rg \u0141"_s, 2480}, {u"A|B"_s, 5}}), form);
-        const auto table = decodeMaskedArchive(file, ArchiveKey::Quilbit);
-        ASSERT_TRUE(table);
-        ASSERT_EQ(table->records.size(), 9) << "the name with a bar is skipped";
-        EXPECT_EQ(table->records[0], (HighscoreRecord{"Ann", 3120, ""}));
-        EXPECT_EQ(table->records[1].name, "J\xc3\xb6rg \xc5\x81");
-        EXPECT_EQ(table->records[8], (HighscoreRecord{"Anonymous", 100, ""}));
-        // The wrong key gives other names: the mask is really applied.
-        const auto wrong = decodeMaskedArchive(file, ArchiveKey::Marbelo);
-        EXPECT_TRUE(!wrong || wrong->records.value(0).name != "Ann");
+        QList<HighscoreRecord> expected = {{"Ann", 3120, ""}, {"J\xc3\xb6rg \xc5\x81", 2480, ""}};
+        expected.resize(9, {"Anonymous", 100, ""}); // the name with a bar goes
+        EXPECT_EQ(decodeMaskedArchive(file, ArchiveKey::Quilbit).value().records, expected);
         EXPECT_FALSE(decodeMaskedArchive(file.chopped(1), ArchiveKey::Quilbit));
     }
 
-    // Every length form, and the key wraps after 37 characters: the names run far past it.
+    // Every length form; hex digits of either case, read up to the first pair that is no hex
+    // number; and the key wraps after 37 characters: the names run far past it.
     KeyMask mask(kMarbeloKey);
     QByteArray file = ArchiveStringBytes(mask.MaskedHexText(u"H"_s), ArchiveChars::Narrow);
     const ArchiveLength forms[] = {ArchiveLength::Shortest, ArchiveLength::Word,
                                    ArchiveLength::Dword};
-    for (int i = 0; i < 10; ++i) { // one statement each: the mask runs in file order
-        file += ArchiveStringBytes(mask.MaskedHexText(u"Player %1"_s.arg(i)),
+    QList<HighscoreRecord> players;
+    for (int i = 0; i < 10; ++i) { // the mask runs in file order
+        const auto hex = QString::fromStdU16String(mask.MaskedHexText(u"Player %1"_s.arg(i)));
+        ASSERT_NE(hex.toLower(), hex);
+        file += ArchiveStringBytes((i ? hex : hex.toLower() + u"zz4142"_s).toStdU16String(),
                                    i % 2 ? ArchiveChars::Wide : ArchiveChars::Narrow, forms[i % 3]);
         file += mask.MaskedValue(100 + i);
+        players.append({"Player " + QByteArray::number(i), 100 + i, ""});
     }
-    const auto table = decodeMaskedArchive(file, ArchiveKey::Marbelo);
-    ASSERT_TRUE(table);
-    ASSERT_EQ(table->records.size(), 10);
-    EXPECT_EQ(table->records[7], (HighscoreRecord{"Player 7", 107, ""}));
+    EXPECT_EQ(decodeMaskedArchive(file, ArchiveKey::Marbelo).value().records, players);
 
     // Length prefixes that promise more than the archive holds.
     for (const QByteArray& prefix :
@@ -94,41 +88,18 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
             << prefix.toHex().constData();
 }
 
-TEST(MaskedArchive, HexTextEndsAtThePairWithoutAHexDigit) {
-    KeyMask mask(kQuilbitKey);
-    QByteArray file = ArchiveStringBytes(mask.MaskedHexText(QString()), ArchiveChars::Narrow);
-    // Lowercase hex digits read alike.
-    const QString ann = QString::fromStdU16String(mask.MaskedHexText(u"Ann"_s)).toLower();
-    ASSERT_TRUE(ann.contains(QRegularExpression(u"[a-f]"_s)));
-    file += ArchiveStringBytes((ann + u"zz4142"_s).toStdU16String(), ArchiveChars::Narrow);
-    file += mask.MaskedValue(7);
-    for (int i = 1; i < 10; ++i) {
-        file += ArchiveStringBytes(mask.MaskedHexText(u"B"_s), ArchiveChars::Narrow);
-        file += mask.MaskedValue(1);
-    }
-    const auto table = decodeMaskedArchive(file, ArchiveKey::Quilbit);
-    ASSERT_TRUE(table);
-    EXPECT_EQ(table->records.value(0), (HighscoreRecord{"Ann", 7, ""}));
-    EXPECT_EQ(table->records.value(1), (HighscoreRecord{"B", 1, ""}));
-}
-
 TEST(TimedArchive, OnlyTheThirdEntryCountsWithScore999MinusTime) {
     constexpr qint32 kMin = std::numeric_limits<qint32>::min();
-    constexpr qint32 kMax = std::numeric_limits<qint32>::max();
     for (const auto& [time, score] : std::initializer_list<std::pair<qint32, qint32>>{
-             {250, 749}, {1200, 0}, {999, 0}, {0, 999}, {-1, 1000}, {kMin, kMax}}) {
+             {250, 749}, {1200, 0}, {999, 0}, {0, 999}, {-1, 1000}, {kMin, -(kMin + 1)}}) {
         const QByteArray file = MaskedArchive(
             kDeminarKey, u"Times"_s, {{u"First"_s, 10}, {u"Second"_s, 20}, {u"Ann"_s, time}});
         EXPECT_EQ(decodeTimedArchive(file, ArchiveKey::Deminar).value().records,
                   (QList<HighscoreRecord>{{"Ann", score, "Time: " + QByteArray::number(time)}}));
-        EXPECT_FALSE(decodeTimedArchive(file.chopped(1), ArchiveKey::Deminar));
     }
 }
 
 TEST(Statistics, TheOwnerIsAskedOnlyWhenThereIsSomething) {
-    EXPECT_EQ(decodeSolitaireStatistics(0, 3, kAnn).value().records,
-              (QList<HighscoreRecord>{{"Ann", 3, "Games: 0, won: 3"}}));
-    EXPECT_EQ(decodeModeStatistics(0, 5, kAnn).value().records.size(), 1);
     // Games won beyond the signed range is no score: no record, but a table.
     EXPECT_EQ(decodeSolitaireStatistics(1, 0x80000000u, kAnn).value().records.size(), 0);
     EXPECT_FALSE(decodeSolitaireStatistics(0, 0, kNoOwner) || decodeModeStatistics(0, 0, kNoOwner));
@@ -140,11 +111,6 @@ std::string firstRows(const std::optional<DecodedTable>& decoded) {
 }
 
 TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
-    const auto vondrel = decodeGameData(
-        u"Zelk Vondrel", LevelTableFile({{u"Bob"_s, 900, 4}, {u"Ann"_s, 1200, 7}}), kNoOwner);
-    const QByteArray text = "1|1|Zelk Vondrel\nAnn|1200|Level: 7\nBob|900|Level: 4\n";
-    EXPECT_EQ(vondrel.value().text, text + tableDigest(text));
-
     const QByteArray archive = MaskedArchive(kQuilbitKey, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
     const QByteArray marbelo = MaskedArchive(kMarbeloKey, u"H"_s, tenEntries({{u"Ann"_s, 300}}));
     const QByteArray times =
@@ -155,6 +121,8 @@ TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
         QByteArray data;
         QByteArray rows;
     } cases[] = {
+        {u"Zelk Vondrel", LevelTableFile({{u"Bob"_s, 900, 4}, {u"Ann"_s, 1200, 7}}),
+         "1|1|Zelk Vondrel\nAnn|1200|Level: 7"}, // sorted
         {u"QUILBIT", archive, "2|1|Zelk Quilbit\nAnn|300|"},
         {u"marbelo", marbelo, "3|1|Zelk Marbelo\nAnn|300|"},
         {u"paddlet", marbelo, "6|1|Zelk Paddlet\nAnn|300|"},
@@ -183,11 +151,7 @@ TEST(DecodeGameData, DecodesNormalisesAndSignsTheTablesOfKnownGames) {
 
 TEST(DecodeGameData, AnUnknownGameKeepsItsOwnTableText) {
     const QByteArray text = SignedTableText(12, 2, "Trivia", {{"Bob", 10, ""}, {"Ann", 20, "x"}});
-    const auto trivia = decodeGameData(u"Trivia Blitz", text, kNoOwner);
-    ASSERT_TRUE(trivia);
-    EXPECT_EQ(trivia->table,
-              (HighscoreTable{12, 2, "Trivia", {{"Ann", 20, "x"}, {"Bob", 10, ""}}}));
-    EXPECT_EQ(trivia->text, text);
+    EXPECT_EQ(decodeGameData(u"Trivia Blitz", text, kNoOwner).value().text, text);
     const QByteArray unsignedText = SignedTableText(12, 2, "T", {}, false) + QByteArray("\0x", 2);
     EXPECT_EQ(decodeGameData(u"other", unsignedText, kNoOwner).value().text, unsignedText);
 }

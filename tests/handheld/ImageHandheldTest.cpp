@@ -27,73 +27,59 @@ TEST(ImageHandheld, ConnectsOnlyToAnImageFolder) {
     TestImage image, registryOnly;
     QDir(registryOnly.Root()).rmdir(QStringLiteral("files"));
     registryOnly.SetRegistry(QString());
-    QTemporaryDir empty;
     QString connects;
-    for (const QString& folder : {image.Root(), registryOnly.Root(), empty.path(),
-                                  empty.path() + QStringLiteral("/not-there"), QString()}) {
-        ImageHandheld handheld(folder);
-        connects += handheld.connect(std::chrono::milliseconds(0)) ? u'1' : u'0';
-        EXPECT_FALSE(handheld.exists(QStringLiteral("\\x")));
-    }
+    for (const QString& folder : {image.Root(), registryOnly.Root(), image.HostPath(u"\\x"_qs),
+                                  image.Root() + QStringLiteral("/files"), QString()})
+        connects += ImageHandheld(folder).connect(std::chrono::milliseconds(0)) ? u'1' : u'0';
     EXPECT_EQ(connects, u"11000");
 }
 
 TEST(ImageHandheld, DeviceIniNamesStorageCardsAndTurnsPacingOff) {
-    const struct {
-        const char* ini;
-        bool pacing;
-        const char* cards;
-    } cases[] = {
-        {"", true, "Nothing SD Storage Card "},
-        {"[Device]\nStorageCards=Storage Card, SD ,\n[Link]\nPacing=0\n", false,
-         "Nothing SD* Storage Card* "},
-        {"; comment\n[device]\nstoragecards = sd\n[LINK]\npacing = Off\n", false,
-         "Nothing SD* Storage Card "},
-        {"[Link]\nPacing=1\n[Other]\nStorageCards=SD\n", true, "Nothing SD Storage Card "},
-    };
-    for (const auto& c : cases) {
+    // The pacing, then the top folders, "*" for a storage card.
+    for (const auto& [ini, shown] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"", "1 Nothing SD Storage Card "},
+             {"[Device]\nStorageCards=Storage Card, SD ,\n[Link]\nPacing=0\n",
+              "0 Nothing SD* Storage Card* "},
+             {"; comment\n[device]\nstoragecards = sd\n[LINK]\npacing = Off\n",
+              "0 Nothing SD* Storage Card "},
+             {"[Link]\nPacing=1\n[Other]\nStorageCards=SD\n", "1 Nothing SD Storage Card "}}) {
         TestImage image;
         for (const char* folder : {"\\Storage Card\\Program Files", "\\SD", "\\Nothing"})
             image.AddFolder(QString::fromLatin1(folder));
-        image.SetDeviceIni(QString::fromLatin1(c.ini));
+        image.SetDeviceIni(QString::fromLatin1(ini));
         ImageHandheld handheld(image.Root());
         ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
-        EXPECT_EQ(handheld.pacing(), c.pacing) << c.ini;
-        EXPECT_EQ(names(handheld.list(QStringLiteral("\\*.*"), Listing::Cards)),
-                  QString::fromLatin1(c.cards))
-            << c.ini;
-        EXPECT_TRUE(handheld.notice().isEmpty());
+        EXPECT_EQ(QString::number(handheld.pacing()) + u' ' +
+                      names(handheld.list(QStringLiteral("\\*.*"), Listing::Cards)),
+                  QString::fromLatin1(shown))
+            << ini;
     }
 }
 
 TEST(ImageHandheld, PathsNeverLeaveTheFilesFolder) {
     TestImage image;
     image.AddFile(QStringLiteral("\\inside.dat"), "in");
-    QFile outside(image.Root() + QStringLiteral("/secret.dat"));
-    ASSERT_TRUE(outside.open(QIODevice::WriteOnly));
-    outside.write("secret");
-    outside.close();
-#ifdef Q_OS_UNIX // making links needs a privilege on Windows
-    const QString files = image.Root() + QStringLiteral("/files/");
-    for (const auto& [target, link] : {std::pair{"../secret.dat", "link.dat"},
+    image.SetRegistry(QString()); // a file outside files/
+#ifdef Q_OS_UNIX                  // making links needs a privilege on Windows
+    for (const auto& [target, link] : {std::pair{"../registry.reg", "link.dat"},
                                        {"..", "up"},
                                        {"loop", "loop"},
                                        {"inside.dat", "alias.dat"}})
-        ASSERT_EQ(::symlink(target, QFile::encodeName(files + QLatin1String(link))), 0);
+        ASSERT_EQ(::symlink(target, QFile::encodeName(image.HostPath(QLatin1String(link)))), 0);
 #endif
 
     ImageHandheld handheld(image.Root());
     ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
     for (const char* path :
-         {"\\..\\secret.dat", "\\.\\inside.dat", "..\\secret.dat", "C:\\inside.dat", "\\link.dat",
-          "\\up\\secret.dat", "\\up\\files\\inside.dat", "\\loop", "\\loop\\x",
-          "\\inside.dat\\..\\inside.dat", "/../secret.dat"}) {
+         {"\\..\\registry.reg", "\\.\\inside.dat", "..\\registry.reg", "C:\\inside.dat",
+          "\\link.dat", "\\up\\registry.reg", "\\up\\files\\inside.dat", "\\loop", "\\loop\\x",
+          "\\inside.dat\\..\\inside.dat", "/../registry.reg"}) {
         const QString devicePath = QString::fromLatin1(path);
         EXPECT_FALSE(handheld.readFile(devicePath)) << path;
         EXPECT_FALSE(handheld.exists(devicePath)) << path;
         handheld.remove(devicePath);
     }
-    EXPECT_TRUE(QFile::exists(image.Root() + QStringLiteral("/secret.dat")));
+    EXPECT_TRUE(QFile::exists(image.Root() + QStringLiteral("/registry.reg")));
 #ifdef Q_OS_UNIX
     EXPECT_EQ(handheld.readFile(QStringLiteral("\\alias.dat")), QByteArray("in"))
         << "a link that stays inside the image is followed";
@@ -104,58 +90,42 @@ TEST(ImageHandheld, PathsNeverLeaveTheFilesFolder) {
         EXPECT_FALSE(handheld.list(outside, Listing::Files));
 }
 
-TEST(ImageHandheld, FilesThatCannotBeReadWholeAreRefused) {
-    TestImage image;
-    image.AddFile(QStringLiteral("\\big.sco"), QByteArray());
-    QFile big(image.HostPath(QStringLiteral("\\big.sco")));
-    ASSERT_TRUE(big.resize(qint64(1) << 30)); // sparse: costs no disk
-    image.AddFile(QStringLiteral("\\locked.sco"), "x");
-    QFile::setPermissions(image.HostPath(QStringLiteral("\\locked.sco")), {});
-    ImageHandheld handheld(image.Root());
-    ASSERT_TRUE(handheld.connect(std::chrono::milliseconds(0)));
-    EXPECT_FALSE(handheld.readFile(QStringLiteral("\\big.sco")));
-#ifdef Q_OS_UNIX // Windows files have no read permission to take away; root reads every file
-    if (::geteuid() != 0) {
-        EXPECT_FALSE(handheld.readFile(QStringLiteral("\\locked.sco")));
-    }
-#endif
-}
-
-// Only regular files are opened: a FIFO would block the reading for ever. What cannot be used
-// of registry.reg and device.ini is told as the session's notice.
+// Only regular files are opened: a FIFO would block the reading for ever; files too large to
+// hold are refused. What cannot be used of registry.reg and device.ini is told as the session's
+// notice.
 TEST(ImageHandheld, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
     const QString tooDeep = u"[HKEY_LOCAL_MACHINE"_qs + u"\\a"_qs.repeated(33) + u']';
-    enum Kind { Fifo, Huge, Text };
+    constexpr qint64 kFifo = -1, kHuge = 33 << 20;
     const struct {
         const char* file; // in the image folder
-        Kind kind;
+        qint64 size;      // a FIFO, or a file of at least the text's size
         QString text;
         const char* notice;
     } cases[] = {
-        {"registry.reg", Fifo, {}, "registry.reg is not a regular file; the handheld's registry"},
-        {"device.ini", Fifo, {}, "device.ini is not a regular file; its settings were not used"},
-        {"files/Storage/fifo.dat", Fifo, {}, ""},
-        {"registry.reg", Huge, {}, "registry.reg is larger than 32 MB"},
-        {"device.ini", Huge, {}, "device.ini is larger than 1 MB"},
-        {"registry.reg", Text, u"[HKLM\\K]\n"_qs, "is not a registry editor export"},
-        {"registry.reg", Text, u"REGEDIT4\n"_qs + tooDeep, "1 key(s) more than 32"},
+        {"registry.reg", kFifo, {}, "registry.reg is not a regular file; the handheld's registry"},
+        {"device.ini", kFifo, {}, "device.ini is not a regular file; its settings were not used"},
+        {"files/Storage/fifo.dat", kFifo, {}, ""},
+        {"files/big.dat", kHuge, {}, ""},
+        {"registry.reg", kHuge, {}, "registry.reg is larger than 32 MB"},
+        {"device.ini", kHuge, {}, "device.ini is larger than 1 MB"},
+        {"registry.reg", 0, u"[HKLM\\K]\n"_qs, "is not a registry editor export"},
+        {"registry.reg", 0, u"REGEDIT4\n"_qs + tooDeep, "1 key(s) more than 32"},
     };
     for (const auto& c : cases) {
         TestImage image;
         image.AddFile(QStringLiteral("\\Storage\\game.dat"), "x");
         const QString path = image.Root() + u'/' + QLatin1String(c.file);
         QFile file(path);
-        if (c.kind == Fifo) {
+        if (c.size == kFifo) {
 #ifdef Q_OS_UNIX
             QFile::remove(path);
             ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
 #else
             continue; // Windows has no FIFOs
 #endif
-        } else {
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(c.text.toUtf8());
-            ASSERT_TRUE(c.kind != Huge || file.resize(33 << 20)); // sparse: costs no disk
+        } else { // a huge file is sparse: it costs no disk
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(c.text.toUtf8()) >= 0 &&
+                        file.resize(std::max(c.size, file.size())));
             file.close();
         }
         ImageHandheld handheld(image.Root());
@@ -165,6 +135,7 @@ TEST(ImageHandheld, ImageFilesThatCannotBeUsedAreRefusedAndTold) {
         EXPECT_EQ(names(handheld.list(QStringLiteral("\\Storage\\*.*"), Listing::Files)),
                   u"game.dat ");
         EXPECT_FALSE(handheld.readFile(QStringLiteral("\\Storage\\fifo.dat")));
+        EXPECT_FALSE(handheld.readFile(QStringLiteral("\\big.dat")));
     }
 }
 

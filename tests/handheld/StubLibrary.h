@@ -13,22 +13,14 @@ inline const QString kStubWithoutEnumPath = QStringLiteral(SCORVANE_RAPISTUB_NOE
 inline constexpr int kGenerousMs = 20000; // only ever reached when something is broken
 
 struct StubLibrary {
-    explicit StubLibrary(const QString& path = kStubPath) : file(path) {
-        reset = reinterpret_cast<RapiStubResetFn>(file.resolve("RapiStub_Reset"));
-        set = reinterpret_cast<RapiStubSetFn>(file.resolve("RapiStub_Set"));
-        getCounters = reinterpret_cast<RapiStubGetCountersFn>(file.resolve("RapiStub_GetCounters"));
-        wait = reinterpret_cast<RapiStubWaitFn>(file.resolve("RapiStub_Wait"));
-    }
-    bool ok() const { return reset && set && getCounters && wait; }
-    RapiStubCounters counters() const {
-        RapiStubCounters counters{};
-        getCounters(&counters);
-        return counters;
-    }
+    explicit StubLibrary(const QString& path = kStubPath) : file(path) {}
+    // Whether initCalls CeRapiInit calls began (-1: none runs and no session is open).
+    bool wait(int initCalls) const { return waitFor(initCalls, kGenerousMs, &last); }
+    RapiStubCounters counters() const { return waitFor(0, 0, &last), last; }
 
     QLibrary file;
-    RapiStubResetFn reset = nullptr;
-    RapiStubSetFn set = nullptr;
-    RapiStubGetCountersFn getCounters = nullptr;
-    RapiStubWaitFn wait = nullptr;
+    RapiStubResetFn reset = reinterpret_cast<RapiStubResetFn>(file.resolve("RapiStub_Reset"));
+    RapiStubSetFn set = reinterpret_cast<RapiStubSetFn>(file.resolve("RapiStub_Set"));
+    RapiStubWaitFn waitFor = reinterpret_cast<RapiStubWaitFn>(file.resolve("RapiStub_Wait"));
+    mutable RapiStubCounters last{};
 };

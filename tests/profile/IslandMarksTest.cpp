@@ -5,26 +5,21 @@
 #include "profile/IslandMarks.h"
 
 #include <QStringList>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-struct Island {
-    QByteArray id;
-    QByteArray digest;
-};
-
-// Islands a download could find: three files published under "a", one under "b".
-const QList<Island> kIslands = {{"a", "d1"}, {"a", "d2"}, {"a", "d3"}, {"b", "d4"}};
+// Islands a download could find, as id and file number: three files published under "a", one
+// under "b".
+const char* const kIslands[] = {"a1", "a2", "a3", "b4"};
 
 // The islands a download would delete from what the marks hold.
 QList<int> deleted(const IslandMarks& marks) {
     QList<int> indices;
-    for (int i = 0; i < kIslands.size(); ++i) {
-        const QList<QByteArray> digests = marks.digests(kIslands[i].id);
-        if (marks.isMarked(kIslands[i].id) &&
-            (digests.isEmpty() || digests.contains(kIslands[i].digest)))
+    for (int i = 0; i < 4; ++i) {
+        const QByteArray id(kIslands[i], 1), digest = 'd' + QByteArray(kIslands[i] + 1);
+        const QList<QByteArray> digests = marks.digests(id);
+        if (marks.isMarked(id) && (digests.isEmpty() || digests.contains(digest)))
             indices.append(i);
     }
     return indices;
@@ -47,49 +42,44 @@ TEST(IslandMarks, AnyIdIsOneEntry) {
     EXPECT_FALSE(marks.isMarked("y") || marks.isMarked("z") || marks.isMarked("w"));
 }
 
+// Runs steps such as "+a1 -a1 *a ~a": + publishes island file "d1" under the id "a", - forgets
+// it, * marks "a" for deletion, ~ unmarks it.
+bool run(IslandMarks& marks, const QString& steps) {
+    for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        const QByteArray id = step.mid(1, 1).toLatin1(), digest = "d" + step.mid(2).toLatin1();
+        const char op = step[0].toLatin1();
+        if (!(op == '+'   ? marks.markPublished(id, digest)
+              : op == '-' ? marks.forget(id, digest)
+              : op == '*' ? marks.mark(id)
+                          : marks.unmark(id)))
+            return false;
+    }
+    return true;
+}
+
 TEST(IslandMarks, EveryWriteSequenceIsSafeWhereverItStops) {
-    using Step = std::function<bool(IslandMarks&)>;
     const struct {
         const char* what;
-        Step before;
-        Step change;
+        QString before, change;
         QList<int> intended;
     } cases[] = {
-        {"first publish", {}, [](IslandMarks& m) { return m.markPublished("a", "d1"); }, {0}},
-        {"second file",
-         [](IslandMarks& m) { return m.markPublished("a", "d1"); },
-         [](IslandMarks& m) { return m.markPublished("a", "d2"); },
-         {0, 1}},
-        {"publish over an old mark",
-         [](IslandMarks& m) { return m.mark("a"); },
-         [](IslandMarks& m) { return m.markPublished("a", "d3"); },
-         {2}},
-        {"forget one of two",
-         [](IslandMarks& m) { return m.markPublished("a", "d1") && m.markPublished("a", "d2"); },
-         [](IslandMarks& m) { return m.forget("a", "d1"); },
-         {1}},
-        {"forget the last",
-         [](IslandMarks& m) { return m.markPublished("a", "d1") && m.markPublished("b", "d4"); },
-         [](IslandMarks& m) { return m.forget("a", "d1"); },
-         {3}},
-        {"forget what is not recorded",
-         [](IslandMarks& m) { return m.markPublished("a", "d1"); },
-         [](IslandMarks& m) { return m.forget("a", "d2"); },
-         {0}},
-        {"unmark an old mark",
-         [](IslandMarks& m) { return m.mark("a"); },
-         [](IslandMarks& m) { return m.unmark("a"); },
-         {}},
+        {"first publish", {}, u"+a1"_qs, {0}},
+        {"second file", u"+a1"_qs, u"+a2"_qs, {0, 1}},
+        {"publish over an old mark", u"*a"_qs, u"+a3"_qs, {2}},
+        {"forget one of two", u"+a1 +a2"_qs, u"-a1"_qs, {1}},
+        {"forget the last", u"+a1 +b4"_qs, u"-a1"_qs, {3}},
+        {"forget what is not recorded", u"+a1"_qs, u"-a2"_qs, {0}},
+        {"unmark an old mark", u"*a"_qs, u"~a"_qs, {}},
     };
     for (const auto& c : cases) {
         for (int stop = 0; stop < 10; ++stop) {
             StoppingProfile profile;
             IslandMarks marks(profile);
-            ASSERT_TRUE(!c.before || c.before(marks)) << c.what;
+            ASSERT_TRUE(run(marks, c.before)) << c.what;
             const QList<int> before = deleted(marks);
             const int start = profile.writes();
             profile.stopAfter(stop);
-            const bool done = c.change(marks);
+            const bool done = run(marks, c.change);
             const QList<int> now = deleted(marks);
             for (const int island : now)
                 EXPECT_TRUE(before.contains(island) || c.intended.contains(island))
