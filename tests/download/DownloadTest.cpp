@@ -17,7 +17,9 @@
 
 namespace {
 
-const QString kFolder = QStringLiteral("\\My Documents\\Skyholm");
+// Names outside the Windows code page: on the way from the listing to the deletion a path
+// never passes through an 8-bit text.
+const QString kFolder = QStringLiteral("\\My Documents\\Sky\u0151holm");
 const QStringList kSteps = {"Reading the announcements",     "Searching the attachments folder",
                             "Searching the program folders", "Searching the storage cards",
                             "Reading the game statistics",   "Reading announced highscores"};
@@ -91,7 +93,7 @@ TEST_F(DownloadTest, ScansStepByStepAndDisconnectsAfterwards) {
 // earlier publish marked are still there, and so are their marks. A download that runs to its
 // end then deletes them, and once that deletion has begun, a stop waits for its end.
 TEST_F(DownloadTest, AStopLeavesTheHandheldAndTheProfileAsTheyWere) {
-    addIsland("island.1", "Reef", "reef-1", "body");
+    addIsland(QStringLiteral("\u0141sland.1"), "Reef", "reef-1", "body");
     addIsland("island.2", "Cove", "cove-2");
     downloadAndPublish({0, 1});
     for (const QString& stage : QStringList{QString()} + kSteps) {
@@ -104,7 +106,7 @@ TEST_F(DownloadTest, AStopLeavesTheHandheldAndTheProfileAsTheyWere) {
                 stop.request_stop();
         });
         EXPECT_EQ(outcome.result, DownloadResult::Stopped);
-        EXPECT_TRUE(has("island.1") && has("island.2"));
+        EXPECT_TRUE(has(QStringLiteral("\u0141sland.1")) && has("island.2"));
         EXPECT_TRUE(marks->isMarked("reef-1"));
         EXPECT_EQ(handheld.open, 0);
     }
@@ -113,7 +115,7 @@ TEST_F(DownloadTest, AStopLeavesTheHandheldAndTheProfileAsTheyWere) {
     handheld.removing = [&] { stop.request_stop(); };
     download({kFolder}, stop.get_token());
     EXPECT_EQ(outcome.result, DownloadResult::Ok);
-    EXPECT_FALSE(has("island.1") || has("island.2"));
+    EXPECT_FALSE(has(QStringLiteral("\u0141sland.1")) || has("island.2"));
 }
 
 TEST_F(DownloadTest, FoldersThatCannotBeReadWhole) {

@@ -42,7 +42,7 @@ TEST(LevelTable, DecodesNamesScoresAndLevelsAndRefusesLengthsPastTheEnd) {
                                             {u"Minus"_s, -5, 1}});
     EXPECT_EQ(decodeLevelTable(file).value().records,
               (QList<HighscoreRecord>{{"Ann", 1200, "Level: 7"},
-                                      {"Zo\xc3\xab", 800, "Level: 3"},
+                                      {u"Zo\u00eb"_s.toLocal8Bit(), 800, "Level: 3"},
                                       {"Cut", 9, "Level: 1"}}));
     for (const qint32 count : {0, -1, std::numeric_limits<qint32>::min()})
         EXPECT_TRUE(decodeLevelTable(le32(quint32(count))).value().records.isEmpty()) << count;
@@ -56,7 +56,8 @@ TEST(MaskedArchive, DecodesTenEntriesWithEveryLengthPrefix) {
         const QByteArray file = MaskedArchive(
             kQuilbitKey, u"Header text"_s,
             tenEntries({{u"Ann"_s, 3120}, {u"J\u00f6rg \u0141"_s, 2480}, {u"A|B"_s, 5}}), form);
-        QList<HighscoreRecord> expected = {{"Ann", 3120, ""}, {"J\xc3\xb6rg \xc5\x81", 2480, ""}};
+        QList<HighscoreRecord> expected = {{"Ann", 3120, ""},
+                                           {u"J\u00f6rg \u0141"_s.toLocal8Bit(), 2480, ""}};
         expected.resize(9, {"Anonymous", 100, ""}); // the name with a bar goes
         EXPECT_EQ(decodeMaskedArchive(file, ArchiveKey::Quilbit).value().records, expected);
         EXPECT_FALSE(decodeMaskedArchive(file.chopped(1), ArchiveKey::Quilbit));

@@ -48,7 +48,7 @@ TEST_P(HandheldTest, AnswersAlike) {
     image.AddFile(u"\\Storage\\Beta é.isl"_qs, "isle");
     image.AddFolder(u"\\Storage Card\\Program Files"_qs);
     image.AddFolder(u"\\Nothing Here"_qs);
-    image.AddFile(u"\\Long\\"_qs + kLongest, "long");
+    image.AddFile(u"\\L\u0151ng\\"_qs + kLongest, "long");
     image.SetDeviceIni(u"[Device]\nStorageCards=Storage Card\n[Link]\nPacing=0"_qs);
     StubLibrary stub;
     std::unique_ptr<Handheld> handheld = std::make_unique<ImageHandheld>(image.Root());
@@ -86,9 +86,9 @@ TEST_P(HandheldTest, AnswersAlike) {
             << shown(handheld->list(u"\\Storage\\vondrel\\*.SCO"_qs, Listing::Files))
             << shown(handheld->list(u"\\Nothing Here\\*"_qs, Listing::Files))
             << shown(handheld->list(u"\\Absent\\*.*"_qs, Listing::Files))
-            << QString::number(handheld->list(u"\\Long\\*"_qs, Listing::Files)->value(0).name ==
-                               kLongest)
-            << shown(handheld->readFile(u"\\Long\\"_qs + kLongest));
+            << QString::number(
+                   handheld->list(u"\\L\u0151ng\\*"_qs, Listing::Files)->value(0).name == kLongest)
+            << shown(handheld->readFile(u"\\L\u0151ng\\"_qs + kLongest));
     for (const char* path :
          {"\\Storage", "\\STORAGE CARD", "\\Storage\\missing", "\\Storage\\alpha\\records.dat"})
         answers << QString::number(handheld->exists(QString::fromUtf8(path)));
@@ -110,7 +110,7 @@ TEST_P(HandheldTest, AnswersAlike) {
               // files
               "6c6576656c006279746573\n\n-\n-\n69736c65\n6c6576656c0062797465730000\n-\n"
               // listings
-              "Long/ Nothing Here/ Storage/ Storage Card/* \nalpha/ Beta é.isl vondrel/ \n"
+              "Lőng/ Nothing Here/ Storage/ Storage Card/* \nalpha/ Beta é.isl vondrel/ \n"
               "alpha/ vondrel/ \nHighScores.sco \n\n-\n1\n6c6f6e67\n"
               // presence and deletion, then after the session
               "1\n1\n0\n1\n0\n1\n-\n-\n0");

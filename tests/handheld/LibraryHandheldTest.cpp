@@ -58,8 +58,13 @@ TEST_F(LibraryHandheldTest, AnOpeningThatOutlastsItsWaitIsSharedAndClosedWhenItA
     ASSERT_TRUE(stub.wait(1));
     stub.set(RAPISTUB_SESSION, RAPISTUB_ANSWER);
     ASSERT_TRUE(stub.wait(-1)) << "the late session was not closed";
+#ifdef _WIN32 // there each opening is its own, and one given up on is called off at once
+    EXPECT_EQ(stub.counters().initCalls, 2);
+    EXPECT_EQ(stub.counters().uninitCalls, 2);
+#else
     EXPECT_EQ(stub.counters().initCalls, 1) << "later openings wait for the pending answer";
     EXPECT_EQ(stub.counters().uninitCalls, 1);
+#endif
     EXPECT_TRUE(handheld.connect(milliseconds(kGenerousMs))) << "a new opening after it";
 }
 
@@ -77,7 +82,11 @@ TEST_F(LibraryHandheldTest, AStopEndsTheWaitAndARefusedSessionIsNotClosed) {
     stub.set(RAPISTUB_SESSION, RAPISTUB_FAIL); // the held opening is refused too
     EXPECT_FALSE(handheld.connect(milliseconds(kGenerousMs)));
     handheld.disconnect();
+#ifdef _WIN32 // every CeRapiInitEx that answered is ended, the given-up and the refused one
+    EXPECT_EQ(stub.counters().uninitCalls, 2);
+#else
     EXPECT_EQ(stub.counters().uninitCalls, 0);
+#endif
 }
 
 // Sizes and counts the handheld reports are capped before anything is allocated from them.

@@ -97,9 +97,8 @@ Stub& theStub() {
     RAPISTUB_LOCK;                                                                                 \
     [[maybe_unused]] ImageHandheld* image = s.enter()
 
-RAPISTUB_API HRESULT RAPI_CALL CeRapiInit() {
-    Stub& s = theStub();
-    std::unique_lock lock(s.mutex);
+// Opens a session once the test lets the opening answer.
+static HRESULT openSession(Stub& s, std::unique_lock<std::mutex>& lock) {
     ++s.counters.initCalls;
     s.changed.notify_all();
     const auto& session = s.settings[RAPISTUB_SESSION];
@@ -117,6 +116,12 @@ RAPISTUB_API HRESULT RAPI_CALL CeRapiInit() {
     return opened ? 0 : kFail;
 }
 
+RAPISTUB_API HRESULT RAPI_CALL CeRapiInit() {
+    Stub& s = theStub();
+    std::unique_lock lock(s.mutex);
+    return openSession(s, lock);
+}
+
 #ifdef _WIN32
 // The desktop library's way of opening: it returns at once, and the result arrives in the record
 // before its event is signalled.
@@ -131,8 +136,9 @@ RAPISTUB_API HRESULT RAPI_CALL CeRapiInitEx(RapiInitInfo* info) {
         s.pending = pending;
     }
     std::thread([pending] {
-        const HRESULT result = CeRapiInit();
-        RAPISTUB_LOCK;
+        Stub& s = theStub();
+        std::unique_lock lock(s.mutex);
+        const HRESULT result = openSession(s, lock);
         if (!*pending) { // abandoned
             if (result == 0)
                 s.endSession();
@@ -141,7 +147,8 @@ RAPISTUB_API HRESULT RAPI_CALL CeRapiInitEx(RapiInitInfo* info) {
         s.sessionThread.reset();
         (*pending)->hrRapiInit = result;
         SetEvent((*pending)->heRapiInit);
-        s.pending.reset();
+        if (result == 0) // a refused opening still takes its CeRapiUninit
+            s.pending.reset();
     }).detach();
     return 0;
 }
