@@ -2,6 +2,7 @@
 #include "AppTestSupport.h"
 #include "TestImage.h"
 #include "UnwritableProfile.h"
+#include "app/AboutDialog.h"
 #include "app/CommandLine.h"
 #include "app/OptionsDialog.h"
 
@@ -107,6 +108,14 @@ TEST_F(OptionsDialogTest, OkStaysOpenOnAnInvalidAddressOrAProfileThatCannotBeSav
     EXPECT_EQ(m_settings, m_stored) << "memory keeps what the profile holds";
     EXPECT_EQ(clickOk(dialog), "closed");
     EXPECT_EQ(stored().community.email, QStringLiteral("new@ludora.example"));
+}
+
+TEST(AboutBox, ShowsTheVersionAndClosesWithEscape) {
+    AboutDialog about;
+    about.show();
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("version"))->text(), "Version 2.0 (29)");
+    input::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
 }
 
 TEST(CommandLine, TakesAnImageFolderAndRefusesWhatCannotWork) {
