@@ -67,3 +67,14 @@ except (AssertionError, UnicodeEncodeError) as error:
 print(f"equal ({len(recoded)} texts of 8-bit bytes read in each code page)")
 PY
 done
+
+# The library backend as it runs on Windows: scan --json through the tests' stand-in library
+# (a DLL with the desktop library's exports, calling convention and CeRapiInitEx event) equals
+# the image backend's.
+stub=$(dirname "$zip")/tests/rapistub/libscorvane_rapistub.dll
+if [ -f "$stub" ]; then
+    SCORVANE_RAPI_LIBRARY="Z:$stub" SCORVANE_RAPISTUB_IMAGE="Z:$work/windows-sample-device" \
+        "$wine" "$app/scorvane-cli.exe" scan --json | sed 's/\r$//' >"$work/library.json"
+    cmp "$work/library.json" "$work/sample-device.windows.json"
+    echo "scan --json through the remote API library DLL: equal to the image backend's"
+fi
