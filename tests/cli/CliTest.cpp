@@ -6,12 +6,15 @@
 #include "TestHttpServer.h"
 #include "TestImage.h"
 #include "formats/UploadData.h"
+#include "profile/Settings.h"
 #include "publish/PublishRun.h"
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_UNIX
@@ -36,19 +39,24 @@ protected:
     CliRun run(const QStringList& args) const { return RunCli(args, m_environment); }
 
 #ifdef Q_OS_UNIX
-    // Publishes with a terminal for standard input, on which typed is typed and then the end
-    // of input; returns standard error.
-    QByteArray publishOnTerminal(const QByteArray& typed) const {
-        const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    // Runs the program with a terminal for standard input: once it asks its first question,
+    // typed is typed, then the end of input. Standard error, and what the terminal showed.
+    std::pair<QByteArray, QByteArray> runOnTerminal(const QStringList& args,
+                                                    const QByteArray& typed) const {
+        const int terminal = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
         EXPECT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
         QProcess process;
         process.setProcessEnvironment(m_environment);
         process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
-        process.start(SCORVANE_CLI_PATH, {"publish", "--device", m_image.Root()});
+        process.setReadChannel(QProcess::StandardError);
+        process.start(SCORVANE_CLI_PATH, args);
+        EXPECT_TRUE(process.waitForReadyRead(60000));
         EXPECT_EQ(write(terminal, typed + '\x04', size_t(typed.size() + 1)), typed.size() + 1);
         EXPECT_TRUE(process.waitForFinished(60000));
+        char shown[512] = {};
+        [[maybe_unused]] const auto read = ::read(terminal, shown, sizeof shown - 1);
         close(terminal);
-        return process.readAllStandardError();
+        return {process.readAllStandardError(), shown};
     }
 #endif
 
@@ -91,17 +99,6 @@ TEST_F(CliTest, PublishSendsTheEntriesLeftChecked) {
                                    encodeBody(tableUploadData(kTrivia, {0, 2}, ""))});
 }
 
-TEST_F(CliTest, AProfileThatCannotBeWrittenIsReported) {
-#ifdef Q_OS_WIN
-    GTEST_SKIP() << "the profile is in the registry, which cannot be made unwritable";
-#endif
-    // A file where the profile's folder belongs stops every write.
-    ASSERT_TRUE(QFile(m_home.filePath("Zelkora")).open(QIODevice::WriteOnly));
-    const CliRun failed = run({"options", "--email=me@x"});
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_TRUE(failed.err.startsWith("The settings could not be saved to")) << failed.err.data();
-}
-
 TEST_F(CliTest, AWrongCommandLineIsExitStatus2) {
     const QList<QStringList> wrong = {
         {"frobnicate"},
@@ -119,6 +116,22 @@ TEST_F(CliTest, AWrongCommandLineIsExitStatus2) {
 }
 
 #ifdef Q_OS_UNIX
+// The islands password is kept as typed, without its line end, and a terminal does not show it;
+// a profile that cannot be written is reported.
+TEST_F(CliTest, OptionsKeepThePasswordAsTypedAndNotShownOrReportAProfileNotSaved) {
+    const auto [err, shown] =
+        runOnTerminal({"options", "--islands-password-stdin"}, " pass word \r\n");
+    EXPECT_FALSE(shown.contains("pass")) << shown.data();
+    EXPECT_EQ(QSettings(m_home.filePath("Zelkora/Scorvane.conf"), QSettings::IniFormat)
+                  .value("Options/Skyholm_Password"),
+              obfuscatePassword(" pass word "));
+    ASSERT_TRUE(QDir(m_home.filePath("Zelkora")).removeRecursively());
+    ASSERT_TRUE(QFile(m_home.filePath("Zelkora")).open(QIODevice::WriteOnly)); // stops every write
+    const CliRun failed = run({"options", "--email=me@x"});
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.err.startsWith("The settings could not be saved to")) << failed.err.data();
+}
+
 // On a terminal the e-mail question takes y, yes, n, no, c or cancel in any case, asks again
 // after anything else, and takes the end of input for cancel. Yes asks for the account there.
 TEST_F(CliTest, TheEmailQuestionIsAnsweredOnTheTerminal) {
@@ -145,7 +158,8 @@ TEST_F(CliTest, TheEmailQuestionIsAnsweredOnTheTerminal) {
         SCOPED_TRACE(c.typed.data());
         QFile::remove(m_home.filePath("Zelkora/Scorvane.conf"));
         ASSERT_EQ(run({"options", "--community-url", url}).exitCode, 0);
-        const QByteArray err = publishOnTerminal(c.typed);
+        const QByteArray err =
+            runOnTerminal({"publish", "--device", m_image.Root()}, c.typed).first;
         EXPECT_EQ(err.count("[y]es, [n]o or [c]ancel? "), c.asked) << err.data();
         EXPECT_EQ(err.contains("Ludora e-mail []: "), c.account);
         for (const QByteArray& email : c.sentTo)
