@@ -46,12 +46,13 @@ protected:
 };
 
 TEST_P(EndToEnd, PublishedTablesAndIslandsShowExactlyTheCheckedEntriesOnce) {
-    image.AddFile(
-        "\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco",
+    const QString triviaFile = "\\Storage\\Program Files\\Trivia Blitz\\HighScores.sco";
+    const QByteArray trivia =
         writers::SignedTableText(9, 1, "Trivia Blitz",
                                  {{"<script>alert(\"x\")</script>", 1020, "O'Neil \"Ace\""},
                                   {"Mira", 870, "Round: 9"},
-                                  {"Jonas", 400, ""}}));
+                                  {"Jonas", 400, ""}});
+    image.AddFile(triviaFile, trivia);
     image.AddFile("\\Storage\\Program Files\\vondrel\\HighScores.sco",
                   writers::LevelTableFile({{"Mira", 24150, 21}, {"Zo\u00eb", 18320, 19}}));
     image.SetRegistry("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkora\\Scorvane]\n"
@@ -61,13 +62,12 @@ TEST_P(EndToEnd, PublishedTablesAndIslandsShowExactlyTheCheckedEntriesOnce) {
     image.AddFile("\\My Documents\\Zelk Skyholm\\island.1",
                   writers::IslandFileBytes("Gull Rock", "gull-0002", "finished"));
     // The islands account is registered through the form, once per address.
-    const QByteArray account = "email=mira%40sky.example&password=secret+pw&name=Mira+K.";
-    const QByteArray again = "email=Mira%40Sky.example&password=another";
-    const HttpResult registered = Call("/islands/register", &account);
+    const HttpResult registered =
+        Call("/islands/register", "email=mira%40sky.example&password=secret+pw&name=Mira+K.");
     const QRegularExpressionMatch link =
         QRegularExpression("/islands/(\\d+)").match(QString::fromUtf8(registered.body));
     ASSERT_TRUE(link.hasMatch()) << registered.body.constData();
-    EXPECT_EQ(Call("/islands/register", &again).status, 409);
+    EXPECT_EQ(Call("/islands/register", "email=Mira%40Sky.example&password=another").status, 409);
     ASSERT_EQ(RunCli({"options", "--community-url", server->Url("/community/upload"), "--email",
                       "mira@ludora.example", "--islands-url", server->Url("/islands/upload"),
                       "--islands-email", "mira@sky.example", "--islands-password", "secret pw"})
@@ -86,6 +86,19 @@ TEST_P(EndToEnd, PublishedTablesAndIslandsShowExactlyTheCheckedEntriesOnce) {
             {"game": 9, "format": 1, "title": "Trivia Blitz", "entries": 2},
             {"game": 1, "format": 1, "title": "Zelk Vondrel", "entries": 2}])")
                                 .array());
+    }
+    // The server's refusals reach the program: a record changed after its digest was written
+    // (reply 6, result 10), a wrong password (8, result 12), an unknown account (7, result 11).
+    image.AddFile(triviaFile, QByteArray(trivia).replace("870", "970"));
+    for (const auto& [option, value, results] :
+         {std::tuple{"--email", "mira@ludora.example", QJsonArray{10, 0}},
+          {"--islands-password", "wrong", QJsonArray{10, 12}},
+          {"--islands-email", "someone@sky.example", QJsonArray{10, 11}}}) {
+        ASSERT_EQ(RunCli({"options", option, value}).exitCode, 0);
+        EXPECT_EQ(QJsonDocument::fromJson(
+                      RunCli({"publish", "--device", image.Root(), "--json"}).out)["results"]
+                      .toArray(),
+                  results);
     }
     const QString islands = QString::fromUtf8(Call(link.captured(0)).body);
     for (const char* shown : {"Mira K.", "Home Reef", "Gull Rock"})

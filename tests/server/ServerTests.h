@@ -36,14 +36,14 @@ protected:
         ASSERT_NE(server->Port(), 0) << server->Log().toStdString();
     }
 
-    // GET path, or POST the form fields to it as a browser does.
-    HttpResult Call(const QString& path, const QByteArray* form = nullptr) {
+    // GET path, or POST the form fields (when there are any) to it as a browser does.
+    HttpResult Call(const QString& path, const QByteArray& form = {}) {
         QNetworkAccessManager manager;
         QNetworkRequest request{QUrl(server->Url(path))};
         request.setTransferTimeout(60000);
         request.setHeader(QNetworkRequest::ContentTypeHeader, "application/x-www-form-urlencoded");
-        const std::unique_ptr<QNetworkReply> reply(form ? manager.post(request, *form)
-                                                        : manager.get(request));
+        const std::unique_ptr<QNetworkReply> reply(!form.isEmpty() ? manager.post(request, form)
+                                                                   : manager.get(request));
         QEventLoop loop;
         QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
         if (!reply->isFinished())
@@ -56,8 +56,3 @@ protected:
     QTemporaryDir folder;
     std::unique_ptr<ServerProcess> server;
 };
-
-// Readable QStrings in test failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}

@@ -6,17 +6,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
-namespace {
-
-const QString kUser = QStringLiteral("postgres");
-
-} // namespace
-
 bool TempPostgres::Run(const QString& program, const QStringList& arguments) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     if (::geteuid() == 0)
-        process.start("runuser", QStringList{"-u", kUser, "--", bin + '/' + program} + arguments);
+        process.start("runuser",
+                      QStringList{"-u", "postgres", "--", bin + '/' + program} + arguments);
     else
         process.start(bin + '/' + program, arguments);
     if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
@@ -42,7 +37,7 @@ TempPostgres::TempPostgres(bool durable) : folder(QDir::tempPath() + "/scorvane-
              (!user || ::chown(QFile::encodeName(folder.path()), user->pw_uid, user->pw_gid) != 0))
         problem = "no postgres user to run the cluster as";
     if (!problem.isEmpty() ||
-        !Run("initdb", {"-D", folder.filePath("data"), "-U", kUser, "--auth=trust",
+        !Run("initdb", {"-D", folder.filePath("data"), "-U", "postgres", "--auth=trust",
                         "--encoding=UTF8", "--locale=C", "--no-sync"}))
         return;
     const QString options = "-k " + folder.path() +
@@ -58,7 +53,7 @@ TempPostgres::~TempPostgres() {
 }
 
 QString TempPostgres::CreateDatabase(const QString& name) {
-    if (!started || !Run("createdb", {"-h", folder.path(), "-U", kUser, name}))
+    if (!started || !Run("createdb", {"-h", folder.path(), "-U", "postgres", name}))
         return {};
     return QStringLiteral("postgresql://postgres@localhost/%1?host=%2").arg(name, folder.path());
 }
