@@ -110,12 +110,25 @@ TEST_F(OptionsDialogTest, OkStaysOpenOnAnInvalidAddressOrAProfileThatCannotBeSav
     EXPECT_EQ(stored().community.email, QStringLiteral("new@ludora.example"));
 }
 
-TEST(AboutBox, ShowsTheVersionAndClosesWithEscape) {
+// In a dark colour scheme too, the link has the palette's link colour.
+TEST(AboutBox, ShowsTheVersionAndTheLinkInThePalettesColourAndClosesWithEscape) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(0x20, 0x21, 0x24));
+    dark.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+    QApplication::setPalette(dark);
     AboutDialog about;
     about.show();
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("version"))->text(), "Version 2.0 (29)");
+    const QImage link = about.findChild<QLabel*>(QStringLiteral("link"))->grab().toImage();
+    bool linkColoured = false;
+    for (int y = 0; y < link.height(); ++y)
+        for (int x = 0; x < link.width(); ++x)
+            linkColoured |= link.pixelColor(x, y) == dark.color(QPalette::Link);
+    EXPECT_TRUE(linkColoured);
     input::keyClick(&about, Qt::Key_Escape);
     EXPECT_FALSE(about.isVisible());
+    QApplication::setPalette(saved);
 }
 
 TEST(CommandLine, TakesAnImageFolderAndRefusesWhatCannotWork) {

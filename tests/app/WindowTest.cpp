@@ -18,6 +18,7 @@
 #include <QSemaphore>
 #include <QSettings>
 #include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -118,14 +119,21 @@ TEST_F(WindowTest, TheWelcomeLinkDownloadsAndEscapeOrClosingStopsADownload) {
               downloadMessages(DownloadOutcome{DownloadResult::Stopped, {}, false}, true));
     EXPECT_EQ(view()->tree(), tree);
 
-    // The window goes at once, while the handheld has not answered yet.
+    // The window goes at once, while the handheld has not answered yet; its place and its
+    // toolbar's are kept for the next start.
+    m_window->setGeometry(QRect(40, 60, 900, 640));
+    m_window->addToolBar(Qt::LeftToolBarArea, m_window->findChild<QToolBar*>());
     workflow()->download();
     ASSERT_TRUE(m_entered.tryAcquire(1, 60000));
+    const QRect geometry = m_window->geometry();
     m_window->close();
     EXPECT_FALSE(m_window->isVisible());
     ASSERT_TRUE(goOn());
     EXPECT_TRUE(m_messages.take().isEmpty());
     EXPECT_EQ(view()->tree(), tree);
+    ASSERT_NO_FATAL_FAILURE(open());
+    EXPECT_EQ(m_window->geometry(), geometry);
+    EXPECT_EQ(m_window->toolBarArea(m_window->findChild<QToolBar*>()), Qt::LeftToolBarArea);
 }
 
 // The entries checked with Space and clicks are published. The missing address is asked for,

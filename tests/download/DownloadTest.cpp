@@ -285,29 +285,6 @@ TEST(DownloadMessages, ComeInTheOrderTheyAreShown) {
     }
 }
 
-TEST(HighscoreTree, ShowsEntriesWithTheirRecordIndexAndDropsSourcesWithNothingToShow) {
-    auto table = [](qint32 game, const char* title, QList<HighscoreRecord> records) {
-        return std::make_shared<TableSource>(
-            QString::fromLatin1(title), HighscoreTable{game, 1, title, std::move(records)}, "x");
-    };
-    Collection collection;
-    collection.sources = {
-        table(1, "Zelk Vondrel",
-              {{"Player 3", 3000, "Level: 7"}, {"Ann", 2500, "Level: 6"}, {"Bob", 900, ""}}),
-        table(2, "Only factory entries", {{"Anonymous", 100, ""}}),
-        table(12, "Empty table", {}),
-        std::make_shared<IslandsSource>(QList<Island>{{"\\i.x", -1, "", "", ""}}),
-    };
-    QStringList shown;
-    for (const TreeBranch& branch : highscoreTree(collection)) {
-        shown << branch.source->title();
-        for (const SourceEntry& entry : branch.entries)
-            shown << QString::number(entry.index) + ' ' + entry.text;
-    }
-    EXPECT_EQ(shown, (QStringList{"Zelk Vondrel", "1 Ann, 2500 points, Level: 6",
-                                  "2 Bob, 900 points", "Empty table"}));
-}
-
 TEST(SourceUploads, CarryTheChosenEntriesWithTheirSitesAccount) {
     Settings settings;
     settings.community.email = QStringLiteral("c@x");
