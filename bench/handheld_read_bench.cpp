@@ -4,6 +4,8 @@
 // mostly finding each path inside the image.
 #include "handheld/ImageHandheld.h"
 
+#include "RatioReporter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -78,18 +80,6 @@ void BM_PlainRead(benchmark::State& state) {
     state.counters["bytes"] = double(bytes);
 }
 BENCHMARK(BM_PlainRead)->Unit(benchmark::kMillisecond);
-
-// Keeps each benchmark's real time per iteration so that the ratio can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
 
 } // namespace
 

@@ -3,6 +3,7 @@
 // 10,000 and 100,000 empty game folders and prints the time per folder, which stays the same
 // while the scan grows linearly.
 #include "HighscoreWriters.h"
+#include "RatioReporter.h"
 
 #include "download/Scan.h"
 #include "handheld/Handheld.h"
@@ -133,19 +134,6 @@ void BM_ScanEmptyFolders(benchmark::State& state) {
 }
 BENCHMARK(BM_ScanEmptyFolders)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's real time per iteration so that the ratio can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration)
-                seconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> seconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -153,7 +141,7 @@ int main(int argc, char** argv) {
     makeImage();
     std::printf("Device image: %d game folders, %lld highscore files\n", image->folders,
                 static_cast<long long>(image->files.size()));
-    RatioReporter reporter;
+    RatioReporter reporter(benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double scan = reporter.seconds["BM_ScanDevice"];
     const double plain = reporter.seconds["BM_PlainRead"];
